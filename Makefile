@@ -1,0 +1,42 @@
+# Tolvane: `make run` sets up, builds and starts the window; `make test` sets up, builds and runs every test.
+SHELL := /bin/bash
+
+# Debian packages the Linux build, its tests and its fonts need.
+LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
+                  xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai
+PACKAGES := $(LINUX_PACKAGES)
+
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+# Installs only what is missing, and says nothing when nothing is.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed$$' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing Debian packages:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	@cmake --preset linux >/dev/null
+
+build: configure
+	cmake --build --preset linux -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  tools/screenshot.sh build/linux/tolvane build/screenshot.png; \
+	else \
+	  build/linux/tolvane; \
+	fi
+
+test: build
+	ctest --preset linux -j $(JOBS)
+
+clean:
+	rm -rf build
