@@ -12,6 +12,8 @@ void Form_Load(Toolkit& toolkit) {
     static_cast<void>(window.declared().SetWindowPos(handle, HWND_TOPMOST, 0, 0, 0, 0, kFormLoadFlags));
 }
 
-void Label17_Click(Toolkit& toolkit) { Window(toolkit).Unload(); }
+void Label17_Click(Toolkit& toolkit) {
+    Window(toolkit).Unload();
+}
 
 } // namespace tolvane

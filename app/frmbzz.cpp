@@ -66,8 +66,8 @@ constexpr ControlDescription textLabel(std::string_view name, int index, std::st
             .font = font};
 }
 
-constexpr ControlDescription pictureBox(std::string_view name, int index, Picture picture, Twips left, Twips top,
-                                        Twips width, Twips height, int tabIndex) {
+constexpr ControlDescription pictureBox(std::string_view name, int index, Picture picture, Twips left,
+                                        Twips top, Twips width, Twips height, int tabIndex) {
     return {.kind = ControlKind::PictureBox,
             .name = name,
             .index = index,
@@ -91,7 +91,9 @@ constexpr ControlDescription line(std::string_view name, int index, Twips x1, Tw
             .foreColour = vbWindowText};
 }
 
-constexpr Font song(float points) { return {.face = kSong, .points = points}; }
+constexpr Font song(float points) {
+    return {.face = kSong, .points = points};
+}
 
 // In creation order, which is the order of falling tab index.
 constexpr std::array kControls{

@@ -2,4 +2,6 @@
 #include "app/frmbzz.h"
 #include "toolkit/start.h"
 
-int main(int argc, char** argv) { return tolvane::startToolkit(tolvane::Frmbzz, argc, argv); }
+int main(int argc, char** argv) {
+    return tolvane::startToolkit(tolvane::Frmbzz, argc, argv);
+}

@@ -15,7 +15,9 @@ inline constexpr Colour vbWindowText = 0x80000008;
 inline constexpr Colour vbButtonFace = 0x8000000F;
 inline constexpr Colour vbButtonText = 0x80000012;
 
-constexpr bool isSystemColour(Colour colour) { return (colour & kSystemColourFlag) != 0; }
+constexpr bool isSystemColour(Colour colour) {
+    return (colour & kSystemColourFlag) != 0;
+}
 
 inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kCharsetGB2312 = 134;
@@ -29,7 +31,7 @@ enum class LabelBackground { Opaque, Transparent };
 enum class Picture { None, Background, Icon, GirlPhoto, BoyPhoto };
 
 struct Font {
-    std::string_view face;
+    std::string_view face{};
     float points = 0;
     int weight = kFontWeightBold;
     int charset = kCharsetGB2312;
@@ -37,7 +39,7 @@ struct Font {
 
 struct ControlDescription {
     ControlKind kind = ControlKind::Label;
-    std::string_view name;
+    std::string_view name{};
     int index = -1;    // place in a control array, -1 for a control of its own
     int tabIndex = -1; // -1 for controls without one (lines, the timer)
     // Labels and picture boxes: left, top, width, height. Lines: x1, y1, x2, y2.
@@ -45,11 +47,11 @@ struct ControlDescription {
     Twips top = 0;
     Twips width = 0;
     Twips height = 0;
-    std::string_view caption;
+    std::string_view caption{};
     Colour backColour = vbButtonFace;
     Colour foreColour = vbButtonText;
     LabelBackground background = LabelBackground::Transparent;
-    Font font;
+    Font font{};
     Picture picture = Picture::None;
     int intervalMs = 0;
     Handler click = nullptr;
@@ -62,8 +64,8 @@ struct ControlDescription {
 };
 
 struct WindowDescription {
-    std::string_view name;
-    std::string_view caption;
+    std::string_view name{};
+    std::string_view caption{};
     Twips clientWidth = 0;
     Twips clientHeight = 0;
     // The window's outer top-left corner on the screen; the frame the running system draws decides
@@ -77,7 +79,7 @@ struct WindowDescription {
     bool minButton = false;
     bool maxButton = false;
     Handler load = nullptr;
-    std::span<const ControlDescription> controls;
+    std::span<const ControlDescription> controls{};
 };
 
 // The control that a handler names ("Label19"), or nullptr. Array members are not addressed by name.

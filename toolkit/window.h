@@ -12,7 +12,9 @@ class Window {
     explicit Window(Toolkit& toolkit) : toolkit_(toolkit) {}
 
     WindowHandle hWnd() { return read<WindowHandle>(&Toolkit::hWnd, "Frmbzz", "read hWnd"); }
-    std::int16_t WindowState() { return read<std::int16_t>(&Toolkit::WindowState, "Frmbzz", "read WindowState"); }
+    std::int16_t WindowState() {
+        return read<std::int16_t>(&Toolkit::WindowState, "Frmbzz", "read WindowState");
+    }
     Twips Top() { return read<Twips>(&Toolkit::Top, "Frmbzz", "read Top"); }
     Twips Left() { return read<Twips>(&Toolkit::Left, "Frmbzz", "read Left"); }
     Twips Width() { return read<Twips>(&Toolkit::Width, "Frmbzz", "read Width"); }
@@ -35,7 +37,8 @@ class Window {
     Toolkit& declared() { return toolkit_; }
 
   private:
-    template <typename T> T read(Status (Toolkit::*getter)(T&), std::string_view object, std::string_view operation) {
+    template <typename T>
+    T read(Status (Toolkit::*getter)(T&), std::string_view object, std::string_view operation) {
         T value{};
         raiseOnFailure((toolkit_.*getter)(value), object, operation);
         return value;

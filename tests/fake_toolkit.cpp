@@ -1,0 +1,192 @@
+#include "fake_toolkit.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tolvane::testing {
+
+std::string hexColour(Colour colour) {
+    char text[16];
+    std::snprintf(text, sizeof text, "&H%08X", static_cast<unsigned>(colour));
+    return text;
+}
+
+std::string twipsText(Twips value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+FakeToolkit::FakeToolkit(const WindowDescription& window) {
+    for (const ControlDescription& control : window.controls) {
+        if (control.kind == ControlKind::Label && control.index < 0) {
+            labels.emplace(std::string(control.name),
+                           LabelState{control.backColour, std::string(control.caption)});
+        }
+    }
+}
+
+void FakeToolkit::failOperation(int k, Status status) {
+    failAt_ = operations_ + k;
+    failStatus_ = status;
+}
+
+Status FakeToolkit::attempt(const std::string& entry) {
+    ++operations_;
+    if (failAt_ && *failAt_ == operations_) {
+        log.push_back(entry + " failed");
+        return failStatus_;
+    }
+    log.push_back(entry);
+    return kStatusOk;
+}
+
+Status FakeToolkit::hWnd(WindowHandle& value) {
+    const Status status = attempt("Frmbzz.hWnd");
+    if (status >= 0) {
+        value = handle;
+    }
+    return status;
+}
+
+Status FakeToolkit::WindowState(std::int16_t& value) {
+    const Status status = attempt("Frmbzz.WindowState");
+    if (status >= 0) {
+        value = windowState;
+    }
+    return status;
+}
+
+Status FakeToolkit::Top(Twips& value) {
+    const Status status = attempt("Frmbzz.Top");
+    if (status >= 0) {
+        value = top;
+    }
+    return status;
+}
+
+Status FakeToolkit::setTop(Twips value) {
+    const Status status = attempt("Frmbzz.Top=" + twipsText(value));
+    if (status >= 0) {
+        top = value;
+    }
+    return status;
+}
+
+Status FakeToolkit::Left(Twips& value) {
+    const Status status = attempt("Frmbzz.Left");
+    if (status >= 0) {
+        value = left;
+    }
+    return status;
+}
+
+Status FakeToolkit::setLeft(Twips value) {
+    const Status status = attempt("Frmbzz.Left=" + twipsText(value));
+    if (status >= 0) {
+        left = value;
+    }
+    return status;
+}
+
+Status FakeToolkit::Width(Twips& value) {
+    const Status status = attempt("Frmbzz.Width");
+    if (status >= 0) {
+        value = width;
+    }
+    return status;
+}
+
+Status FakeToolkit::Height(Twips& value) {
+    const Status status = attempt("Frmbzz.Height");
+    if (status >= 0) {
+        value = height;
+    }
+    return status;
+}
+
+Status FakeToolkit::Show() {
+    const Status status = attempt("Frmbzz.Show");
+    if (status >= 0) {
+        visible = true;
+    }
+    return status;
+}
+
+Status FakeToolkit::Unload() {
+    const Status status = attempt("Frmbzz.Unload");
+    if (status >= 0) {
+        unloaded = true;
+        visible = false;
+    }
+    return status;
+}
+
+Status FakeToolkit::ScreenWidth(Twips& value) {
+    const Status status = attempt("Screen.Width");
+    if (status >= 0) {
+        value = screenWidth;
+    }
+    return status;
+}
+
+Status FakeToolkit::setBackColor(std::string_view label, Colour colour) {
+    const Status status = attempt(std::string(label) + ".BackColor=" + hexColour(colour));
+    if (status < 0) {
+        return status;
+    }
+    const auto found = labels.find(label);
+    if (found == labels.end()) {
+        return kStatusNoSuchControl;
+    }
+    found->second.backColour = colour;
+    return status;
+}
+
+Status FakeToolkit::setCaption(std::string_view label, std::string_view text) {
+    const Status status = attempt(std::string(label) + ".Caption=" + std::string(text));
+    if (status < 0) {
+        return status;
+    }
+    const auto found = labels.find(label);
+    if (found == labels.end()) {
+        return kStatusNoSuchControl;
+    }
+    found->second.caption = text;
+    return status;
+}
+
+std::int32_t FakeToolkit::GetCursorPos(POINT& point) {
+    log.emplace_back("GetCursorPos");
+    if (declaredResult != 0) {
+        point = cursor;
+    }
+    return declaredResult;
+}
+
+std::int32_t FakeToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
+    log.push_back("GetWindowRect(" + std::to_string(window) + ")");
+    if (declaredResult != 0) {
+        rect = windowRect;
+    }
+    return declaredResult;
+}
+
+std::int32_t FakeToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
+                                       std::int32_t y, std::int32_t cx, std::int32_t cy,
+                                       std::uint32_t flags) {
+    char text[128];
+    std::snprintf(text, sizeof text, "SetWindowPos(%lld,%lld,%d,%d,%d,%d,&H%X)",
+                  static_cast<long long>(window), static_cast<long long>(insertAfter), x, y, cx, cy, flags);
+    log.emplace_back(text);
+    if (declaredResult != 0 && (flags & SWP_SHOWWINDOW) != 0) {
+        visible = true;
+    }
+    return declaredResult;
+}
+
+void FakeToolkit::reportUntrappedError(const RuntimeError& error) {
+    untrapped.push_back(error);
+}
+
+} // namespace tolvane::testing

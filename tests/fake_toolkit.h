@@ -1,0 +1,84 @@
+// An in-memory toolkit for the core's tests: it keeps the window's and labels' state, records every
+// operation in order, and can be told to fail the k-th status-reporting operation.
+#pragma once
+
+#include "app/frmbzz.h"
+#include "toolkit/runtime_error.h"
+#include "toolkit/toolkit.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvane::testing {
+
+class FakeToolkit : public Toolkit {
+  public:
+    struct LabelState {
+        Colour backColour = 0;
+        std::string caption;
+    };
+
+    explicit FakeToolkit(const WindowDescription& window = Frmbzz);
+
+    // The k-th status-reporting operation from now on (1 = the next) fails with this status.
+    void failOperation(int k, Status status);
+
+    // Window and screen state, in the toolkit's units.
+    WindowHandle handle = 0x4660;
+    std::int16_t windowState = vbNormal;
+    Twips top = 0;
+    Twips left = 0;
+    Twips width = 7200;
+    Twips height = 8040;
+    Twips screenWidth = 28800;
+    bool visible = false;
+    bool unloaded = false;
+
+    // What the declared functions report, and their result. A failing call leaves its record alone.
+    POINT cursor;
+    RECT windowRect;
+    std::int32_t declaredResult = 1;
+
+    std::map<std::string, LabelState, std::less<>> labels;
+    std::vector<std::string> log;
+    std::vector<RuntimeError> untrapped;
+
+    // Only the status-reporting operations, as logged.
+    int operationCount() const { return operations_; }
+
+    Status hWnd(WindowHandle& value) override;
+    Status WindowState(std::int16_t& value) override;
+    Status Top(Twips& value) override;
+    Status setTop(Twips value) override;
+    Status Left(Twips& value) override;
+    Status setLeft(Twips value) override;
+    Status Width(Twips& value) override;
+    Status Height(Twips& value) override;
+    Status Show() override;
+    Status Unload() override;
+    Status ScreenWidth(Twips& value) override;
+    Status setBackColor(std::string_view label, Colour colour) override;
+    Status setCaption(std::string_view label, std::string_view text) override;
+    std::int32_t GetCursorPos(POINT& point) override;
+    std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
+    std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
+                              std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    void reportUntrappedError(const RuntimeError& error) override;
+
+  private:
+    // Logs the operation and tells whether it may take effect.
+    Status attempt(const std::string& entry);
+
+    int operations_ = 0;
+    std::optional<int> failAt_;
+    Status failStatus_ = 0;
+};
+
+// "&H0000FF00", the way colours are written in the logs.
+std::string hexColour(Colour colour);
+// Shortest text that reads back as the same float ("-8000", "-10", "28760").
+std::string twipsText(Twips value);
+
+} // namespace tolvane::testing
