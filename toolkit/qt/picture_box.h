@@ -1,0 +1,23 @@
+// A picture box: a child widget above the window's labels that shows its photo at its own size from
+// its top-left corner, clipped to the box, over the box's back colour.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+namespace tolvane::qt {
+
+class PictureBox final : public QWidget {
+  public:
+    PictureBox(QWidget* parent, const QRect& rect, QPixmap picture, QColor backColour);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QPixmap picture_;
+    QColor backColour_;
+};
+
+} // namespace tolvane::qt

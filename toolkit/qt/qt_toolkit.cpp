@@ -1,0 +1,365 @@
+#include "toolkit/qt/qt_toolkit.h"
+
+#include "toolkit/qt/colours.h"
+#include "toolkit/qt/label_font.h"
+#include "toolkit/qt/picture_box.h"
+#include "toolkit/qt/picture_decoding.h"
+#include "toolkit/qt/twips.h"
+#include "toolkit/runtime_error.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWindow>
+#include <iostream>
+#include <utility>
+
+namespace tolvane::qt {
+
+namespace {
+
+// The rest of SetWindowPos's vocabulary that the layer understands besides toolkit.h's.
+constexpr WindowHandle HWND_TOP = 0;
+constexpr WindowHandle HWND_BOTTOM = 1;
+constexpr WindowHandle HWND_NOTOPMOST = -2;
+constexpr std::uint32_t SWP_NOZORDER = 0x4;
+constexpr std::uint32_t SWP_HIDEWINDOW = 0x80;
+
+QString toQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Window positions are relative to the primary screen's top-left corner, which on X11 need not be
+// the origin of the root window.
+QPoint screenOrigin() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary != nullptr ? primary->geometry().topLeft() : QPoint();
+}
+
+int described(Twips twips) {
+    return toPixels(twips).value_or(0);
+}
+
+Qt::WindowFlags windowFlagsFor(const WindowDescription& description) {
+    // A title bar with the system menu and the close button, and only the other buttons asked for.
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    flags.setFlag(Qt::WindowMinimizeButtonHint, description.minButton);
+    flags.setFlag(Qt::WindowMaximizeButtonHint, description.maxButton);
+    return flags;
+}
+
+} // namespace
+
+QtToolkit::QtToolkit(const WindowDescription& description) : description_(description) {
+    // The layer ends the event loop itself when the window is unloaded; a message box closing must
+    // not end it early.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    content_.backColour = toQColor(description.backColour);
+    content_.background = decodePicture(description.picture);
+    window_ = std::make_unique<FormWindow>(content_, static_cast<FormEvents&>(*this));
+    window_->setWindowFlags(windowFlagsFor(description));
+    window_->setWindowTitle(toQString(description.caption));
+    window_->setWindowIcon(QIcon(decodePicture(description.icon)));
+    window_->resize(described(description.clientWidth), described(description.clientHeight));
+    if (!description.sizable) {
+        window_->setFixedSize(window_->size());
+    }
+    // Moved before its native window exists, a window is placed by its frame's corner, not by its
+    // client area's, whatever frame the window manager gives it.
+    window_->move(screenOrigin() + QPoint(described(description.outerLeft), described(description.outerTop)));
+
+    for (const ControlDescription& control : description.controls) {
+        addControl(control);
+    }
+}
+
+QtToolkit::~QtToolkit() = default;
+
+void QtToolkit::addControl(const ControlDescription& control) {
+    switch (control.kind) {
+    case ControlKind::Label:
+        content_.labels.push_back({.control = &control,
+                                   .rect = controlRect(control),
+                                   .font = labelFont(control.font),
+                                   .foreColour = toQColor(control.foreColour),
+                                   .backColour = toQColor(control.backColour),
+                                   .caption = toQString(control.caption),
+                                   .opaque = control.background == LabelBackground::Opaque});
+        break;
+    case ControlKind::Line:
+        content_.lines.push_back({.line = controlLine(control), .colour = toQColor(control.foreColour)});
+        break;
+    case ControlKind::PictureBox: {
+        auto box = std::make_unique<PictureBox>(window_.get(), controlRect(control),
+                                                decodePicture(control.picture), toQColor(control.backColour));
+        static_cast<void>(box.release()); // owned by the window from here on, as Qt children are
+        break;
+    }
+    case ControlKind::Timer: {
+        // Enabled from creation: it ticks as soon as the event loop runs.
+        auto timer = std::make_unique<QTimer>();
+        timer->setInterval(control.intervalMs);
+        QObject::connect(timer.get(), &QTimer::timeout, [this, tick = control.tick] { deliver(tick); });
+        timer->start();
+        timers_.push_back(std::move(timer));
+        break;
+    }
+    }
+}
+
+int QtToolkit::run() {
+    deliver(description_.load);
+    if (!loaded_) { // unloaded, or failed, while loading
+        return exitStatus_.value_or(0);
+    }
+    window_->show();
+    const int loopStatus = QApplication::exec();
+    return exitStatus_.value_or(loopStatus);
+}
+
+void QtToolkit::deliver(Handler handler) {
+    if (loaded_ && handler != nullptr) {
+        dispatch(handler, *this);
+    }
+}
+
+void QtToolkit::labelClicked(std::size_t label) {
+    deliver(content_.labels.at(label).control->click);
+}
+
+void QtToolkit::closeRequested() {
+    if (loaded_) {
+        endProgram(0);
+    }
+}
+
+void QtToolkit::endProgram(int exitStatus) {
+    loaded_ = false;
+    exitStatus_ = exitStatus;
+    for (const std::unique_ptr<QTimer>& timer : timers_) {
+        timer->stop();
+    }
+    window_->hide();
+    QCoreApplication::exit(exitStatus);
+}
+
+std::optional<std::size_t> QtToolkit::labelNamed(std::string_view name) const {
+    // Members of a control array have no name of their own to be found by.
+    for (std::size_t i = 0; i < content_.labels.size(); ++i) {
+        const ControlDescription& control = *content_.labels[i].control;
+        if (control.index < 0 && control.name == name) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+QRect QtToolkit::outerRect() const {
+    return window_->frameGeometry().translated(-screenOrigin());
+}
+
+Status QtToolkit::hWnd(WindowHandle& handle) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    handle = static_cast<WindowHandle>(window_->winId());
+    return kStatusOk;
+}
+
+Status QtToolkit::WindowState(std::int16_t& state) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    state = window_->isMinimized() ? vbMinimized : window_->isMaximized() ? vbMaximized : vbNormal;
+    return kStatusOk;
+}
+
+Status QtToolkit::Top(Twips& value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    value = toTwips(outerRect().top());
+    return kStatusOk;
+}
+
+Status QtToolkit::setTop(Twips value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    const std::optional<int> top = toPixels(value);
+    if (!top) {
+        return kStatusOverflow;
+    }
+    // QWidget::move places a window by its frame, which is what Top measures.
+    window_->move(window_->frameGeometry().left(), screenOrigin().y() + *top);
+    return kStatusOk;
+}
+
+Status QtToolkit::Left(Twips& value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    value = toTwips(outerRect().left());
+    return kStatusOk;
+}
+
+Status QtToolkit::setLeft(Twips value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    const std::optional<int> left = toPixels(value);
+    if (!left) {
+        return kStatusOverflow;
+    }
+    window_->move(screenOrigin().x() + *left, window_->frameGeometry().top());
+    return kStatusOk;
+}
+
+Status QtToolkit::Width(Twips& value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    value = toTwips(outerRect().width());
+    return kStatusOk;
+}
+
+Status QtToolkit::Height(Twips& value) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    value = toTwips(outerRect().height());
+    return kStatusOk;
+}
+
+Status QtToolkit::Show() {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    window_->show();
+    return kStatusOk;
+}
+
+Status QtToolkit::Unload() {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    endProgram(0);
+    return kStatusOk;
+}
+
+Status QtToolkit::ScreenWidth(Twips& value) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) {
+        return kStatusInvalidOperation;
+    }
+    value = toTwips(primary->geometry().width());
+    return kStatusOk;
+}
+
+Status QtToolkit::setBackColor(std::string_view label, Colour colour) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    const std::optional<std::size_t> found = labelNamed(label);
+    if (!found) {
+        return kStatusNoSuchControl;
+    }
+    content_.labels[*found].backColour = toQColor(colour);
+    window_->repaintLabel(*found);
+    return kStatusOk;
+}
+
+Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) {
+    if (!loaded_) {
+        return kStatusWindowUnloaded;
+    }
+    const std::optional<std::size_t> found = labelNamed(label);
+    if (!found) {
+        return kStatusNoSuchControl;
+    }
+    content_.labels[*found].caption = toQString(utf8Text);
+    window_->repaintLabel(*found);
+    return kStatusOk;
+}
+
+std::int32_t QtToolkit::GetCursorPos(POINT& point) {
+    const QPoint position = QCursor::pos() - screenOrigin();
+    point = {.x = position.x(), .y = position.y()};
+    return 1;
+}
+
+std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
+    if (!loaded_ || window != static_cast<WindowHandle>(window_->winId())) {
+        return 0;
+    }
+    // QRect's right() and bottom() are the last pixels inside; the record wants the first outside.
+    const QRect outer = outerRect();
+    rect = {.left = outer.left(),
+            .top = outer.top(),
+            .right = outer.left() + outer.width(),
+            .bottom = outer.top() + outer.height()};
+    return 1;
+}
+
+std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
+                                     std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
+    if (!loaded_ || window != static_cast<WindowHandle>(window_->winId())) {
+        return 0;
+    }
+    if ((flags & SWP_NOZORDER) == 0) {
+        if (insertAfter == HWND_TOPMOST) {
+            setStaysOnTop(true);
+        } else if (insertAfter == HWND_NOTOPMOST) {
+            setStaysOnTop(false);
+        } else if (insertAfter == HWND_TOP) {
+            window_->raise();
+        } else if (insertAfter == HWND_BOTTOM) {
+            window_->lower();
+        }
+    }
+    if ((flags & SWP_NOMOVE) == 0) {
+        window_->move(screenOrigin() + QPoint(x, y));
+    }
+    if ((flags & SWP_NOSIZE) == 0) {
+        // cx and cy measure the frame; the widget's size is its client area's.
+        const QSize frame = window_->frameGeometry().size() - window_->size();
+        window_->resize(QSize(cx, cy) - frame);
+    }
+    if ((flags & SWP_SHOWWINDOW) != 0) {
+        window_->show();
+    } else if ((flags & SWP_HIDEWINDOW) != 0) {
+        window_->hide();
+    }
+    return 1;
+}
+
+void QtToolkit::setStaysOnTop(bool on) {
+    Qt::WindowFlags flags = window_->windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    // QWidget::setWindowFlags would re-create the native window, and with it the handle the program
+    // has just read. So the platform window is told directly, and the widget only takes note.
+    window_->overrideWindowFlags(flags);
+    if (QWindow* native = window_->windowHandle()) {
+        native->setFlags(flags);
+    }
+}
+
+void QtToolkit::reportUntrappedError(const RuntimeError& error) {
+    // No tick may run, and no click be delivered, while the box waits or after it.
+    const bool wasLoaded = std::exchange(loaded_, false);
+    for (const std::unique_ptr<QTimer>& timer : timers_) {
+        timer->stop();
+    }
+    std::cerr << "tolvane: untrapped run-time error: status " << error.status() << ", object "
+              << error.object() << ", operation " << error.operation() << std::endl;
+    QMessageBox box(QMessageBox::Critical, toQString(description_.caption), QString::fromUtf8(error.what()),
+                    QMessageBox::Ok, wasLoaded && window_->isVisible() ? window_.get() : nullptr);
+    box.exec();
+    endProgram(kExitUntrappedError);
+}
+
+} // namespace tolvane::qt

@@ -1,0 +1,86 @@
+// The toolkit's Qt 6 Widgets layer: builds the window from its description and carries out every
+// service of toolkit.h on it. All of the layer's state lives in this one object.
+//  - the window: a FormWindow with its labels and lines, the picture boxes as its children, the timers
+//  - the window's Top, Left, Width, Height: its outer (frame) rectangle, in twips from the primary
+//    screen's top-left corner
+//  - labels' BackColor and Caption by name, each repainted at once
+//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in
+//  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
+// Everything runs on the GUI thread; a QApplication must exist before this object.
+#pragma once
+
+#include "toolkit/qt/form_content.h"
+#include "toolkit/qt/form_window.h"
+#include "toolkit/toolkit.h"
+
+#include <QPoint>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tolvane::qt {
+
+// The status of an operation on a window that has been unloaded.
+inline constexpr Status kStatusWindowUnloaded = -364;
+
+// The process's exit status after an untrapped run-time error.
+inline constexpr int kExitUntrappedError = 1;
+
+class QtToolkit final : public Toolkit, private FormEvents {
+  public:
+    explicit QtToolkit(const WindowDescription& description);
+    ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
+
+    // Runs the Load handler, shows the window as the start-up window and delivers events until the
+    // window is gone. Returns the process's exit status.
+    int run();
+
+    // What the window shows, and the window itself, as the layer built them.
+    const FormContent& content() const { return content_; }
+    FormWindow& window() { return *window_; }
+
+    Status hWnd(WindowHandle& handle) override;
+    Status WindowState(std::int16_t& state) override;
+    Status Top(Twips& value) override;
+    Status setTop(Twips value) override;
+    Status Left(Twips& value) override;
+    Status setLeft(Twips value) override;
+    Status Width(Twips& value) override;
+    Status Height(Twips& value) override;
+    Status Show() override;
+    Status Unload() override;
+    Status ScreenWidth(Twips& value) override;
+    Status setBackColor(std::string_view label, Colour colour) override;
+    Status setCaption(std::string_view label, std::string_view utf8Text) override;
+    std::int32_t GetCursorPos(POINT& point) override;
+    std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
+    std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
+                              std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    void reportUntrappedError(const RuntimeError& error) override;
+
+  private:
+    void addControl(const ControlDescription& control);
+    void labelClicked(std::size_t label) override;
+    void closeRequested() override;
+    // Runs a handler unless the window is already gone or going.
+    void deliver(Handler handler);
+    // Destroys nothing yet (a handler may still be on the stack): hides the window, stops the timers,
+    // and ends the event loop with this status.
+    void endProgram(int exitStatus);
+    void setStaysOnTop(bool on);
+    std::optional<std::size_t> labelNamed(std::string_view name) const;
+    QRect outerRect() const;
+
+    const WindowDescription& description_;
+    // Declared before the window, which paints from it, so that it outlives the window.
+    FormContent content_;
+    std::unique_ptr<FormWindow> window_;
+    std::vector<std::unique_ptr<QTimer>> timers_;
+    bool loaded_ = true;
+    std::optional<int> exitStatus_;
+};
+
+} // namespace tolvane::qt
