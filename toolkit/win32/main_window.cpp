@@ -1,0 +1,440 @@
+#include "toolkit/win32/main_window.h"
+
+#include "resources/pictures.h"
+#include "toolkit/runtime_error.h"
+#include "toolkit/win32/wide_text.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace tolvane::win32 {
+
+namespace {
+
+// A toolkit operation on a window that is already gone.
+const Status kStatusNoWindow = static_cast<Status>(HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE));
+
+// What the system says went wrong, as a negative status.
+Status lastErrorStatus() {
+    const DWORD error = GetLastError();
+    return static_cast<Status>(error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error));
+}
+
+int systemDotsPerInch() {
+    const WindowDc screen(nullptr);
+    return GetDeviceCaps(screen.get(), LOGPIXELSX);
+}
+
+::POINT pointFrom(LPARAM lParam) {
+    // Signed: with the mouse captured, a release left of or above the window is negative.
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+} // namespace
+
+MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance)
+    : description_(description), instance_(instance), scale_(systemDotsPerInch()),
+      className_(toWide(description.name)), fonts_(scale_) {}
+
+MainWindow::~MainWindow() {
+    // While everything the window draws and uses still exists.
+    window_.reset();
+}
+
+// Builds the window hidden, its labels and lines (content), its picture boxes and timers.
+bool MainWindow::create() {
+    content_ = std::make_unique<WindowContent>(description_, scale_, fonts_, picture(description_.picture));
+    if (description_.icon != Picture::None) {
+        const auto iconFile = pictureBytes(description_.icon);
+        bigIcon_ = decodeIcon(iconFile, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        smallIcon_ = decodeIcon(iconFile, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    }
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &windowProcedure;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = bigIcon_.get();
+    windowClass.hIconSm = smallIcon_.get();
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className_.c_str();
+    windowClass_.emplace(windowClass);
+    pictureBoxClass_.emplace(instance_);
+    if (!*windowClass_ || !*pictureBoxClass_) {
+        return false;
+    }
+
+    // Children clipped out, so that painting the labels never draws over the picture boxes.
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    style |= description_.sizable ? WS_THICKFRAME : 0;
+    style |= description_.minButton ? WS_MINIMIZEBOX : 0;
+    style |= description_.maxButton ? WS_MAXIMIZEBOX : 0;
+    // The client area has the described size; the running system's frame metrics add the rest.
+    ::RECT outer{0, 0, scale_.layoutPixels(description_.clientWidth),
+                 scale_.layoutPixels(description_.clientHeight)};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    const std::wstring title = toWide(description_.caption);
+    if (CreateWindowExW(0, className_.c_str(), title.c_str(), style,
+                        scale_.layoutPixels(description_.outerLeft),
+                        scale_.layoutPixels(description_.outerTop), outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, instance_, this) == nullptr) {
+        return false;
+    }
+    createControls();
+    return true;
+}
+
+void MainWindow::createControls() {
+    for (const ControlDescription& control : description_.controls) {
+        if (control.kind == ControlKind::PictureBox) {
+            pictureBoxClass_->create(window_.get(), controlRect(control, scale_), picture(control.picture));
+        } else if (control.kind == ControlKind::Timer && control.intervalMs > 0 && control.tick != nullptr) {
+            const UINT_PTR id = timers_.size() + 1;
+            if (SetTimer(window_.get(), id, static_cast<UINT>(control.intervalMs), nullptr) != 0) {
+                timers_.push_back({id, control.tick});
+            }
+        }
+    }
+}
+
+const DecodedBitmap* MainWindow::picture(Picture which) {
+    if (which == Picture::None) {
+        return nullptr;
+    }
+    if (const auto found = pictures_.find(which); found != pictures_.end()) {
+        return &found->second;
+    }
+    auto decoded = decodeBitmap(pictureBytes(which));
+    if (!decoded) {
+        return nullptr;
+    }
+    return &pictures_.emplace(which, std::move(*decoded)).first->second;
+}
+
+int MainWindow::run() {
+    if (description_.load != nullptr) {
+        deliver(description_.load);
+    }
+    if (window_ && !ending_) {
+        ShowWindow(window_.get(), SW_SHOW);
+        UpdateWindow(window_.get());
+    }
+    MSG message{};
+    BOOL received = FALSE;
+    while ((received = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return received < 0 ? kExitUntrappedError : static_cast<int>(message.wParam);
+}
+
+// Messages
+// --------
+
+LRESULT CALLBACK MainWindow::windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_.reset(window);
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        // The system has released the window; nothing is left to destroy.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_.release();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1; // WM_PAINT covers every pixel of the client area
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_PRINTCLIENT: {
+        ::RECT client{};
+        GetClientRect(window_.get(), &client);
+        content_->paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        onButtonDown(pointFrom(lParam));
+        return 0;
+    case WM_LBUTTONUP:
+        onButtonUp(pointFrom(lParam));
+        return 0;
+    case WM_CAPTURECHANGED:
+        pressed_ = nullptr;
+        return 0;
+    case WM_TIMER:
+        onTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_DESTROY:
+        onDestroy();
+        return 0;
+    default:
+        return DefWindowProcW(window_.get(), message, wParam, lParam);
+    }
+}
+
+// Draws the damaged area off screen first, so that a label being repainted never flickers.
+void MainWindow::onPaint() {
+    const PaintSession paint(window_.get());
+    const ::RECT& area = paint.area();
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    UniqueMemoryDc buffer(CreateCompatibleDC(paint.dc()));
+    UniqueBitmap pixels(CreateCompatibleBitmap(paint.dc(), width, height));
+    if (!buffer || !pixels) {
+        content_->paint(paint.dc(), area);
+        return;
+    }
+    const Selection selected(buffer.get(), pixels.get());
+    SetViewportOrgEx(buffer.get(), -area.left, -area.top, nullptr);
+    content_->paint(buffer.get(), area);
+    BitBlt(paint.dc(), area.left, area.top, width, height, buffer.get(), area.left, area.top, SRCCOPY);
+}
+
+// A click is a press and a release of the left button on the same label.
+void MainWindow::onButtonDown(::POINT point) {
+    if (ending_) {
+        return;
+    }
+    const Label* label = content_->labelAt(point);
+    pressed_ = label != nullptr && label->description->click != nullptr ? label : nullptr;
+    if (pressed_ != nullptr) {
+        // The release may come outside the window; it still ends this press.
+        SetCapture(window_.get());
+    }
+}
+
+void MainWindow::onButtonUp(::POINT point) {
+    const Label* pressed = std::exchange(pressed_, nullptr);
+    if (GetCapture() == window_.get()) {
+        ReleaseCapture();
+    }
+    if (!ending_ && pressed != nullptr && content_->labelAt(point) == pressed) {
+        deliver(pressed->description->click);
+    }
+}
+
+void MainWindow::onTimer(UINT_PTR id) {
+    if (ending_) {
+        return;
+    }
+    for (const Timer& timer : timers_) {
+        if (timer.id == id) {
+            deliver(timer.tick);
+            return;
+        }
+    }
+}
+
+// The timers end with the window, and with the last window the program.
+void MainWindow::onDestroy() {
+    for (const Timer& timer : timers_) {
+        KillTimer(window_.get(), timer.id);
+    }
+    timers_.clear();
+    PostQuitMessage(exitStatus_);
+}
+
+void MainWindow::deliver(Handler handler) {
+    try {
+        dispatch(handler, *this);
+    } catch (const std::exception& failure) {
+        // Not a run-time error of the program (no memory, say): the same end, without a status.
+        reportUntrappedError(
+            RuntimeError(kStatusInvalidOperation, std::string(description_.name), failure.what()));
+    }
+}
+
+void MainWindow::reportUntrappedError(const RuntimeError& error) {
+    if (ending_) {
+        return;
+    }
+    // No clicks or ticks while the message is up, then the program ends.
+    ending_ = true;
+    for (const Timer& timer : timers_) {
+        KillTimer(window_.get(), timer.id);
+    }
+    exitStatus_ = kExitUntrappedError;
+    const std::string message = "Run-time error " + std::to_string(error.status()) +
+                                "\n\nObject: " + error.object() + "\nOperation: " + error.operation();
+    std::fprintf(stderr, "%s\n", error.what());
+    MessageBoxW(window_.get(), toWide(message).c_str(), toWide(description_.caption).c_str(),
+                MB_OK | MB_ICONERROR);
+    if (window_) {
+        DestroyWindow(window_.get());
+    } else {
+        PostQuitMessage(exitStatus_);
+    }
+}
+
+// Toolkit services
+// ----------------
+
+Status MainWindow::hWnd(WindowHandle& handle) {
+    if (!window_) {
+        return kStatusNoWindow;
+    }
+    handle = reinterpret_cast<WindowHandle>(window_.get());
+    return kStatusOk;
+}
+
+Status MainWindow::WindowState(std::int16_t& state) {
+    if (!window_) {
+        return kStatusNoWindow;
+    }
+    state = IsIconic(window_.get()) != 0   ? vbMinimized
+            : IsZoomed(window_.get()) != 0 ? vbMaximized
+                                           : vbNormal;
+    return kStatusOk;
+}
+
+Status MainWindow::outerRect(::RECT& rect) const {
+    if (!window_) {
+        return kStatusNoWindow;
+    }
+    return ::GetWindowRect(window_.get(), &rect) != 0 ? kStatusOk : lastErrorStatus();
+}
+
+Status MainWindow::Top(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = scale_.toTwips(rect.top);
+    return status;
+}
+
+Status MainWindow::Left(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = scale_.toTwips(rect.left);
+    return status;
+}
+
+Status MainWindow::Width(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = scale_.toTwips(rect.right - rect.left);
+    return status;
+}
+
+Status MainWindow::Height(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = scale_.toTwips(rect.bottom - rect.top);
+    return status;
+}
+
+Status MainWindow::setTop(Twips value) {
+    const auto pixels = scale_.toPixels(value);
+    return pixels ? moveTo(std::nullopt, pixels) : kStatusOverflow;
+}
+
+Status MainWindow::setLeft(Twips value) {
+    const auto pixels = scale_.toPixels(value);
+    return pixels ? moveTo(pixels, std::nullopt) : kStatusOverflow;
+}
+
+// Moves the window's outer top-left corner at once, keeping its size, its place in the z-order and
+// the active window.
+Status MainWindow::moveTo(std::optional<int> left, std::optional<int> top) {
+    ::RECT rect{};
+    if (const Status status = outerRect(rect); status < 0) {
+        return status;
+    }
+    if (::SetWindowPos(window_.get(), nullptr, left.value_or(rect.left), top.value_or(rect.top), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) == 0) {
+        return lastErrorStatus();
+    }
+    return kStatusOk;
+}
+
+Status MainWindow::Show() {
+    if (!window_) {
+        return kStatusNoWindow;
+    }
+    ShowWindow(window_.get(), SW_SHOW);
+    return kStatusOk;
+}
+
+Status MainWindow::Unload() {
+    if (window_ && DestroyWindow(window_.get()) == 0) {
+        return lastErrorStatus();
+    }
+    return kStatusOk;
+}
+
+Status MainWindow::ScreenWidth(Twips& value) {
+    value = scale_.toTwips(GetSystemMetrics(SM_CXSCREEN));
+    return kStatusOk;
+}
+
+Status MainWindow::setBackColor(std::string_view name, Colour colour) {
+    Label* label = content_ ? content_->findLabel(name) : nullptr;
+    if (label == nullptr) {
+        return kStatusNoSuchControl;
+    }
+    label->backColour = colour;
+    return repaint(*label);
+}
+
+Status MainWindow::setCaption(std::string_view name, std::string_view utf8Text) {
+    Label* label = content_ ? content_->findLabel(name) : nullptr;
+    if (label == nullptr) {
+        return kStatusNoSuchControl;
+    }
+    label->caption = toWide(utf8Text);
+    return repaint(*label);
+}
+
+// At once, not at the next idle moment: the label shows its new state before the handler goes on.
+Status MainWindow::repaint(const Label& label) {
+    if (!window_) {
+        return kStatusNoWindow;
+    }
+    InvalidateRect(window_.get(), &label.rect, FALSE);
+    UpdateWindow(window_.get());
+    return kStatusOk;
+}
+
+// The declared functions: user32's own, called straight through. A failing call leaves its record alone.
+
+std::int32_t MainWindow::GetCursorPos(POINT& point) {
+    ::POINT position{};
+    const BOOL called = ::GetCursorPos(&position);
+    if (called != 0) {
+        point = {static_cast<std::int32_t>(position.x), static_cast<std::int32_t>(position.y)};
+    }
+    return called;
+}
+
+std::int32_t MainWindow::GetWindowRect(WindowHandle window, RECT& rect) {
+    ::RECT outer{};
+    const BOOL called = ::GetWindowRect(reinterpret_cast<HWND>(window), &outer);
+    if (called != 0) {
+        rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
+                static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
+    }
+    return called;
+}
+
+std::int32_t MainWindow::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
+                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
+    return ::SetWindowPos(reinterpret_cast<HWND>(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy,
+                          flags);
+}
+
+} // namespace tolvane::win32

@@ -1,0 +1,117 @@
+#include "toolkit/win32/window_content.h"
+
+#include "toolkit/win32/scoped.h"
+#include "toolkit/win32/wide_text.h"
+
+#include <algorithm>
+
+namespace tolvane::win32 {
+
+COLORREF toColorRef(Colour colour) {
+    if (isSystemColour(colour)) {
+        return GetSysColor(static_cast<int>(colour & 0xFF));
+    }
+    return static_cast<COLORREF>(colour & 0x00FFFFFF);
+}
+
+::RECT controlRect(const ControlDescription& control, const PixelScale& scale) {
+    const int left = scale.layoutPixels(control.left);
+    const int top = scale.layoutPixels(control.top);
+    return {left, top, left + scale.layoutPixels(control.width), top + scale.layoutPixels(control.height)};
+}
+
+WindowContent::WindowContent(const WindowDescription& window, const PixelScale& scale, FontCache& fonts,
+                             const DecodedBitmap* background)
+    : backColour_(window.backColour), background_(background) {
+    for (const ControlDescription& control : window.controls) {
+        if (control.kind == ControlKind::Label) {
+            labels_.push_back({.description = &control,
+                               .rect = controlRect(control, scale),
+                               .caption = toWide(control.caption),
+                               .backColour = control.backColour,
+                               .font = fonts.fontFor(control.font)});
+        } else if (control.kind == ControlKind::Line) {
+            lines_.push_back({.from = {scale.layoutPixels(control.x1()), scale.layoutPixels(control.y1())},
+                              .to = {scale.layoutPixels(control.x2()), scale.layoutPixels(control.y2())},
+                              .colour = control.foreColour});
+        }
+    }
+}
+
+Label* WindowContent::findLabel(std::string_view name) {
+    const auto found = std::ranges::find_if(labels_, [name](const Label& label) {
+        return label.description->index < 0 && label.description->name == name;
+    });
+    return found == labels_.end() ? nullptr : &*found;
+}
+
+const Label* WindowContent::labelAt(::POINT point) const {
+    const auto found = std::ranges::find_if(
+        labels_, [point](const Label& label) { return PtInRect(&label.rect, point) != 0; });
+    return found == labels_.end() ? nullptr : &*found;
+}
+
+void WindowContent::paint(HDC dc, const ::RECT& area) const {
+    paintBackground(dc, area);
+    paintLines(dc);
+    // No two labels overlap, so their order does not show; only those that meet the area are drawn.
+    for (const Label& label : labels_) {
+        ::RECT overlap{};
+        if (IntersectRect(&overlap, &label.rect, &area) != 0) {
+            paintLabel(dc, label);
+        }
+    }
+}
+
+void WindowContent::paintBackground(HDC dc, const ::RECT& area) const {
+    SetDCBrushColor(dc, toColorRef(backColour_));
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    if (background_ == nullptr) {
+        return;
+    }
+    // The picture at its own size from the client area's top left, neither stretched nor tiled.
+    const ::RECT pictureRect{0, 0, background_->size.cx, background_->size.cy};
+    ::RECT visible{};
+    if (IntersectRect(&visible, &pictureRect, &area) == 0) {
+        return;
+    }
+    UniqueMemoryDc pictureDc(CreateCompatibleDC(dc));
+    if (!pictureDc) {
+        return;
+    }
+    const Selection picture(pictureDc.get(), background_->bitmap.get());
+    BitBlt(dc, visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top,
+           pictureDc.get(), visible.left, visible.top, SRCCOPY);
+}
+
+void WindowContent::paintLines(HDC dc) const {
+    const Selection pen(dc, GetStockObject(DC_PEN));
+    for (const Line& line : lines_) {
+        const COLORREF colour = toColorRef(line.colour);
+        SetDCPenColor(dc, colour);
+        MoveToEx(dc, line.from.x, line.from.y, nullptr);
+        LineTo(dc, line.to.x, line.to.y);
+        // LineTo leaves out the end point; a line runs from one end point to the other, both included.
+        SetPixelV(dc, line.to.x, line.to.y, colour);
+    }
+}
+
+void WindowContent::paintLabel(HDC dc, const Label& label) {
+    const ControlDescription& control = *label.description;
+    ::RECT rect = label.rect;
+    if (control.background == LabelBackground::Opaque) {
+        SetDCBrushColor(dc, toColorRef(label.backColour));
+        FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+    if (label.caption.empty()) {
+        return;
+    }
+    const Selection font(dc, label.font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, toColorRef(control.foreColour));
+    // Centred, from the label's top edge, on one line: every caption of the layout fits its label.
+    DrawTextW(dc, label.caption.c_str(), static_cast<int>(label.caption.size()), &rect,
+              DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+} // namespace tolvane::win32

@@ -1,0 +1,63 @@
+// What the window draws on its own surface, back to front: the back colour, the background picture at
+// the client area's top left, the four lines and the 39 labels. The picture boxes are child windows of
+// their own (picture_box.h) and lie above all of this.
+#pragma once
+
+#include "toolkit/description.h"
+#include "toolkit/win32/font_cache.h"
+#include "toolkit/win32/picture_decoder.h"
+#include "toolkit/win32/pixel_scale.h"
+#include "toolkit/win32/windows_api.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane::win32 {
+
+// A described colour as GDI's: &H00BBGGRR is a COLORREF already; a system colour is looked up.
+COLORREF toColorRef(Colour colour);
+
+// A described rectangle (left, top, width, height in twips) in client pixels.
+::RECT controlRect(const ControlDescription& control, const PixelScale& scale);
+
+struct Label {
+    const ControlDescription* description = nullptr;
+    ::RECT rect{};
+    std::wstring caption;
+    Colour backColour = 0;
+    HFONT font = nullptr; // owned by the font cache
+};
+
+struct Line {
+    ::POINT from{};
+    ::POINT to{};
+    Colour colour = 0;
+};
+
+class WindowContent {
+  public:
+    // The background is borrowed and may be null; it must outlive the content.
+    WindowContent(const WindowDescription& window, const PixelScale& scale, FontCache& fonts,
+                  const DecodedBitmap* background);
+
+    // Draws everything that meets the area (client pixels) onto the device context.
+    void paint(HDC dc, const ::RECT& area) const;
+
+    // The label a handler names ("Label19"); array members are not addressed by name.
+    Label* findLabel(std::string_view name);
+    // The label under a point of the client area, or null.
+    const Label* labelAt(::POINT point) const;
+
+  private:
+    void paintBackground(HDC dc, const ::RECT& area) const;
+    void paintLines(HDC dc) const;
+    static void paintLabel(HDC dc, const Label& label);
+
+    Colour backColour_;
+    const DecodedBitmap* background_;
+    std::vector<Label> labels_; // in creation order
+    std::vector<Line> lines_;
+};
+
+} // namespace tolvane::win32
