@@ -1,7 +1,9 @@
 #include "fake_toolkit.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace tolvane::testing {
 
@@ -16,6 +18,27 @@ std::string twipsText(Twips value) {
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
     return std::string(text, end);
 }
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15;
+
+// The nearest pixel, held within the 32-bit range a RECT can give; NaN reads as 0.
+std::int32_t pixelsOf(double twips) {
+    const double pixels = std::nearbyint(twips / kTwipsPerPixel);
+    if (std::isnan(pixels)) {
+        return 0;
+    }
+    if (pixels <= std::numeric_limits<std::int32_t>::min()) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    if (pixels >= std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return static_cast<std::int32_t>(pixels);
+}
+
+} // namespace
 
 FakeToolkit::FakeToolkit(const WindowDescription& window) {
     for (const ControlDescription& control : window.controls) {
@@ -156,20 +179,26 @@ Status FakeToolkit::setCaption(std::string_view label, std::string_view text) {
     return status;
 }
 
+RECT FakeToolkit::rectOfProperties() const {
+    return {pixelsOf(left), pixelsOf(top), pixelsOf(double{left} + width), pixelsOf(double{top} + height)};
+}
+
 std::int32_t FakeToolkit::GetCursorPos(POINT& point) {
     log.emplace_back("GetCursorPos");
-    if (declaredResult != 0) {
+    const std::int32_t result = cursorResult.value_or(declaredResult);
+    if (result != 0) {
         point = cursor;
     }
-    return declaredResult;
+    return result;
 }
 
 std::int32_t FakeToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     log.push_back("GetWindowRect(" + std::to_string(window) + ")");
-    if (declaredResult != 0) {
-        rect = windowRect;
+    const std::int32_t result = windowRectResult.value_or(declaredResult);
+    if (result != 0) {
+        rect = rectFollowsProperties ? rectOfProperties() : windowRect;
     }
-    return declaredResult;
+    return result;
 }
 
 std::int32_t FakeToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,

@@ -24,6 +24,8 @@ class FakeToolkit : public Toolkit {
 
     // The k-th status-reporting operation from now on (1 = the next) fails with this status.
     void failOperation(int k, Status status);
+    // Forgets a failure that failOperation asked for and that has not happened yet.
+    void clearFailure() { failAt_.reset(); }
 
     // Window and screen state, in the toolkit's units.
     WindowHandle handle = 0x4660;
@@ -40,6 +42,12 @@ class FakeToolkit : public Toolkit {
     POINT cursor;
     RECT windowRect;
     std::int32_t declaredResult = 1;
+    // Results of the two position functions on their own, where set; otherwise declaredResult.
+    std::optional<std::int32_t> cursorResult;
+    std::optional<std::int32_t> windowRectResult;
+    // When set, GetWindowRect reports the rectangle that Top, Left, Width and Height give at 15 twips
+    // per pixel, as a real window that follows its properties does; windowRect is then unused.
+    bool rectFollowsProperties = false;
 
     std::map<std::string, LabelState, std::less<>> labels;
     std::vector<std::string> log;
@@ -47,6 +55,9 @@ class FakeToolkit : public Toolkit {
 
     // Only the status-reporting operations, as logged.
     int operationCount() const { return operations_; }
+
+    // The outer rectangle in pixels that the window's properties give, nearest pixel, held in range.
+    RECT rectOfProperties() const;
 
     Status hWnd(WindowHandle& value) override;
     Status WindowState(std::int16_t& value) override;
