@@ -1,0 +1,31 @@
+// Everything one tick of the docking step can meet: the pointer, the window's rectangle and properties,
+// the screen, what the window system's functions return, and which operation of the toolkit fails.
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane::reliability {
+
+struct TickSituation {
+    POINT pointer;
+    RECT rect;
+    std::int32_t cursorResult = 1; // 0: GetCursorPos fails and fills nothing
+    std::int32_t rectResult = 1;   // 0: GetWindowRect fails and fills nothing
+    WindowHandle handle = 0x4660;
+    std::int16_t windowState = vbNormal;
+    Twips top = 0;
+    Twips left = 0;
+    Twips width = 7200;
+    Twips height = 8040;
+    Twips screenWidth = 28800;
+    int failingOperation = 0; // the k-th status-reporting operation of the tick fails; 0: none does
+    Status failingStatus = -1;
+};
+
+// Every field, floats in hexadecimal so that the situation can be typed back in exactly.
+std::string describe(const TickSituation& situation);
+
+} // namespace tolvane::reliability
