@@ -1,6 +1,8 @@
 #include "toolkit/qt/form_content.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 namespace tolvane::qt {
 
@@ -33,7 +35,13 @@ void drawCaption(QPainter& painter, const QRect& rect, const QFont& font, const 
                  const QString& caption) {
     painter.setFont(font);
     painter.setPen(colour);
-    painter.drawText(rect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, caption);
+    // The line starts at the label's top edge. A bold drawn from a font that has none is thickened
+    // outwards, so its tallest glyphs reach a pixel above the font's ascent; move the line down by
+    // that much, or the label would cut off the tops of its characters.
+    const QFontMetrics metrics(font);
+    const int overshoot = std::max(0, -metrics.boundingRect(caption).top() - metrics.ascent());
+    painter.drawText(rect.translated(0, overshoot),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, caption);
 }
 
 } // namespace tolvane::qt
