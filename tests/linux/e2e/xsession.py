@@ -1,0 +1,263 @@
+"""A private X display for one end-to-end test: Xvfb, the program, real pointer events, screenshots.
+
+Everything a session starts is ended when it closes, also when the test fails. Only Debian's tools
+(Xvfb, xdotool, xwininfo, ImageMagick's import) and Python's standard library are used.
+"""
+
+import ctypes
+import ctypes.util
+import json
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+TWIPS_PER_PIXEL = 15  # the Linux layer's scale: 15 twips to a logical pixel
+SCREEN = "1280x1024x24"
+STARTUP_TIMEOUT_S = 20  # how long to wait for Xvfb or a window before calling it a failure
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def rgb(colour):
+    """&H00BBGGRR as an (r, g, b) tuple."""
+    return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
+
+
+class Rect:
+    def __init__(self, x, y, width, height):
+        self.x, self.y, self.width, self.height = x, y, width, height
+
+    def center(self):
+        return (self.x + self.width // 2, self.y + self.height // 2)
+
+    def contains(self, x, y):
+        return self.x <= x < self.x + self.width and self.y <= y < self.y + self.height
+
+    def __repr__(self):
+        return f"Rect({self.x}, {self.y}, {self.width}, {self.height})"
+
+
+class Layout:
+    """The window description and the reference table, as the program itself holds them."""
+
+    def __init__(self, layout_tool):
+        data = json.loads(subprocess.run([layout_tool], check=True, capture_output=True, text=True).stdout)
+        self.caption = data["caption"]
+        self.client_width = round(data["clientWidth"] / TWIPS_PER_PIXEL)
+        self.client_height = round(data["clientHeight"] / TWIPS_PER_PIXEL)
+        self.idle = rgb(data["idleColour"])
+        self.highlight = rgb(data["highlightColour"])
+        self.controls = data["controls"]
+        self.rows = data["rows"]
+
+    def control(self, name, index=-1):
+        for control in self.controls:
+            if control["name"] == name and control["index"] == index:
+                return control
+        raise KeyError(name)
+
+    def rect(self, name, index=-1):
+        control = self.control(name, index)
+        return Rect(*(round(control[key] / TWIPS_PER_PIXEL) for key in ("left", "top", "width", "height")))
+
+    def picture_boxes(self):
+        return [self.rect(c["name"], c["index"]) for c in self.controls if c["kind"] == "picture"]
+
+    def age_labels(self):
+        return [row["ageLabel"] for row in self.rows]
+
+    def row(self, age_label):
+        return next(row for row in self.rows if row["ageLabel"] == age_label)
+
+
+class Screenshot:
+    def __init__(self, ppm):
+        # A binary PPM: "P6", width, height, maximum value, one blank, then the RGB bytes.
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        check(header is not None, "unexpected screenshot format")
+        self.width, self.height = int(header.group(1)), int(header.group(2))
+        self.pixels = ppm[header.end():]
+
+    def pixel(self, x, y):
+        offset = 3 * (y * self.width + x)
+        return tuple(self.pixels[offset:offset + 3])
+
+    def points(self, rect, skip=()):
+        for y in range(rect.y, rect.y + rect.height):
+            for x in range(rect.x, rect.x + rect.width):
+                if not any(r.contains(x, y) for r in skip):
+                    yield x, y
+
+    def matching(self, rect, predicate, skip=()):
+        """The points of rect (less those in skip) whose colour satisfies predicate."""
+        return {(x, y) for x, y in self.points(rect, skip) if predicate(self.pixel(x, y))}
+
+
+class XSession:
+    def __init__(self):
+        self.processes = []
+        self.workdir = tempfile.mkdtemp(prefix="tolvane-e2e-")
+        self.env = None
+
+    def __enter__(self):
+        try:
+            self._start_xvfb()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    def _start_xvfb(self):
+        # Xvfb picks a free display number itself and writes it once it accepts clients. -noreset
+        # keeps it from resetting, pointer included, whenever its last client goes.
+        read_end, write_end = os.pipe()
+        try:
+            self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
+                        "-noreset"], pass_fds=(write_end,), env=os.environ.copy(), name="xvfb")
+        finally:
+            os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + STARTUP_TIMEOUT_S
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read_end, 16) if ready else b""
+            check(chunk, "Xvfb did not start: " + self.log("xvfb"))
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.env["DISPLAY"] = self.display
+
+    def log(self, name):
+        try:
+            with open(os.path.join(self.workdir, name + ".log"), errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def start(self, command, name="program", env=None, **kwargs):
+        log = open(os.path.join(self.workdir, name + ".log"), "wb")
+        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=env or self.env, **kwargs)
+        log.close()
+        self.processes.append(process)
+        return process
+
+    def run(self, *command):
+        result = subprocess.run(list(command), env=self.env, capture_output=True, text=True,
+                                timeout=STARTUP_TIMEOUT_S)
+        check(result.returncode == 0, f"{command[0]} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def find_window(self, title):
+        try:
+            out = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{title}$")
+        except subprocess.TimeoutExpired:
+            raise Failure(f'no window "{title}" appeared; program said: {self.log("program")}')
+        return int(out.split()[0])
+
+    def geometry(self, window):
+        """The window's client area on the screen, as the X server has it."""
+        fields = {}
+        for line in self.run("xwininfo", "-id", str(window)).splitlines():
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+        return Rect(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
+                    int(fields["Width"]), int(fields["Height"]))
+
+    def move_pointer(self, x, y):
+        self.run("xdotool", "mousemove", str(x), str(y))
+
+    def click(self, x, y):
+        """A real press and release of the left button at a screen point."""
+        self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
+
+    def screenshot(self):
+        result = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, capture_output=True,
+                                timeout=STARTUP_TIMEOUT_S)
+        check(result.returncode == 0, "import failed: " + result.stderr.decode(errors="replace"))
+        return Screenshot(result.stdout)
+
+    def wait_for(self, predicate, what, attempts=100):
+        """The first screenshot that satisfies predicate; the program paints when its loop gets to it."""
+        for _ in range(attempts):
+            shot = self.screenshot()
+            if predicate(shot):
+                return shot
+            time.sleep(0.05)
+        raise Failure("the screen never showed " + what)
+
+    def send_wm_delete(self, window):
+        """What a window manager sends when the user closes a window: WM_PROTOCOLS / WM_DELETE_WINDOW."""
+
+        class XClientMessageEvent(ctypes.Structure):
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                        ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                        ("data", ctypes.c_long * 5)]
+
+        class XEvent(ctypes.Union):
+            _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+        xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                    ctypes.POINTER(XEvent)]
+        xlib.XFlush.argtypes = [ctypes.c_void_p]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+        display = xlib.XOpenDisplay(self.display.encode())
+        check(display, "cannot open " + self.display)
+        try:
+            event = XEvent()
+            event.xclient.type = 33  # ClientMessage
+            event.xclient.window = window
+            event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
+            event.xclient.format = 32
+            event.xclient.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+            event.xclient.data[1] = 0  # CurrentTime
+            xlib.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+            xlib.XFlush(display)
+        finally:
+            xlib.XCloseDisplay(display)
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def main(test):
+    """Runs test(program, layout) with the command line's program and layout tool; exit status 0 on success."""
+    program, layout_tool = sys.argv[1], sys.argv[2]
+    try:
+        test(program, Layout(layout_tool))
+    except Failure as failure:
+        print("FAIL:", failure)
+        print("0 passed, 1 failed")
+        sys.exit(1)
+    print("1 passed, 0 failed")
