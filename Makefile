@@ -8,11 +8,15 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev
 # Debian packages the Windows cross-build and its tests under Wine need.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
+# Debian packages only `make fuzz` needs: clang and its libFuzzer.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 JOBS ?= $(shell nproc)
+# How long `make fuzz` runs the docking step's fuzzer.
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-sanitize fuzz clean
 
 all: build
 
@@ -42,6 +46,23 @@ run: build
 
 test: build
 	ctest --preset linux -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+
+# The core and its unit and reliability tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# a report from either fails its test, and so the run.
+test-sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
+
+# On demand: the docking step's libFuzzer target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus.
+fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	@cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	@mkdir -p build/fuzz/corpus
+	build/fuzz/tests/reliability/docking_step_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  build/fuzz/corpus
 
 clean:
 	rm -rf build
