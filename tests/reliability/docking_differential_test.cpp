@@ -171,6 +171,39 @@ TEST(DockingDifferentialTest, AgreesOnHandPickedTicks) {
     }
 }
 
+// Every value a 16-bit WindowState can take, in each branch of the table: only 1 stops the tick.
+TEST(DockingDifferentialTest, AgreesForEveryWindowState) {
+    TickSituation hideTop;
+    hideTop.pointer = {1000, 900};
+    hideTop.rect = {200, 0, 680, 536};
+    TickSituation hideRight = hideTop;
+    hideRight.rect = {1440, 200, 1920, 736};
+    hideRight.top = 3000;
+    hideRight.left = 21600;
+    TickSituation revealRight = hideRight;
+    revealRight.pointer = {1918, 300};
+    revealRight.rect = {1917, 200, 2397, 736};
+    revealRight.left = 28760;
+    TickSituation failingRead = revealRight;
+    failingRead.failingOperation = 3; // reading Top, after the state
+    failingRead.failingStatus = -7;
+
+    TickComparison comparison;
+    int minimized = 0;
+    for (const TickSituation& situation : {hideTop, hideRight, revealRight, failingRead}) {
+        for (int state = std::numeric_limits<std::int16_t>::min();
+             state <= std::numeric_limits<std::int16_t>::max(); ++state) {
+            TickSituation s = situation;
+            s.windowState = static_cast<std::int16_t>(state);
+            ModelRow row;
+            const std::string differences = comparison.compare(s, row);
+            ASSERT_TRUE(differences.empty()) << differences;
+            minimized += row == ModelRow::Minimized ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(minimized, 4);
+}
+
 TEST(DockingDifferentialTest, AgreesOnGeneratedTicks) {
     const std::uint64_t ticks = fromEnvironment("TOLVANE_DOCKING_TICKS", TOLVANE_DOCKING_DEFAULT_TICKS);
     const std::uint64_t seed = fromEnvironment("TOLVANE_DOCKING_SEED", kDefaultSeed);
