@@ -19,14 +19,16 @@ workdir=$(mktemp -d)
 xvfb_pid=
 program_pid=
 cleanup() {
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    set +e # every step, whatever the one before it returned
+    if [[ -n $program_pid ]]; then kill "$program_pid" 2>/dev/null; wait "$program_pid" 2>/dev/null; fi
+    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
     rm -rf "$workdir"
 }
 trap cleanup EXIT
 
 # Xvfb picks a free display number itself and writes it to the descriptor once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+# -noreset: otherwise it resets whenever its last client goes, and puts the pointer back in the middle.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [[ -s $workdir/display ]] && break
@@ -47,8 +49,13 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" | h
     echo "the window \"$title\" did not appear" >&2
     exit 1
 }
+# Mapped is not yet ready: a click before the program has painted its window may go unseen.
+sleep 1
 for point in "$@"; do
-    xdotool mousemove --window "$window" "${point%,*}" "${point#*,}" click 1
+    # Two commands: chained to a window, xdotool would send the click as a synthetic event, which Qt
+    # ignores; on its own it presses the real pointer's button.
+    xdotool mousemove --window "$window" "${point%,*}" "${point#*,}"
+    xdotool click 1
 done
 # Give the program a moment to paint what the clicks changed.
 sleep 1
