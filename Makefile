@@ -4,7 +4,7 @@ SHELL := /bin/bash
 # Debian packages the Linux build, its tests and its fonts need.
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
                   xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai \
-                  python3
+                  python3 openbox
 # Debian packages the Windows cross-build and its tests under Wine need.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)

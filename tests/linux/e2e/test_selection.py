@@ -5,47 +5,11 @@ value labels' texts before and after real clicks, and "退出" ending the progra
 Usage: test_selection.py PROGRAM LAYOUT_TOOL
 """
 
+from window_checks import EXIT_LABEL, MIN_TEXT_PIXELS, VALUE_FIELDS, fill_colour, screen_point, text_pixels
 from xsession import Failure, XSession, check, main, rgb
 
-EXIT_LABEL = "Label17"
-# Where the value labels' texts go, and the colour each is drawn in.
-VALUE_FIELDS = {"Label50": "boysWeight", "Label60": "girlsWeight", "Label70": "boysHeight", "Label80": "girlsHeight"}
-# Clicked in this order: the first age, the last age, one in the middle, the first again.
+# Clicked in this order: an age in the middle of the table, the first, the last, the first again.
 CLICKS = ["Label19", "Label2", "Label30", "Label2"]
-# Text needs at least this many pixels of its colour to count as shown.
-MIN_TEXT_PIXELS = 20
-
-
-def text_pixels(shot, layout, name, origin):
-    """The pixels of the label drawn in its text colour (near enough, for antialiased edges), less any
-    that a picture box above it covers."""
-    r, g, b = rgb(layout.control(name)["foreColour"])
-    rect = layout.rect(name)
-    rect.x += origin.x
-    rect.y += origin.y
-    boxes = [box for box in layout.picture_boxes()]
-    for box in boxes:
-        box.x += origin.x
-        box.y += origin.y
-
-    def near(pixel):
-        return all(abs(a - e) <= 60 for a, e in zip(pixel, (r, g, b)))
-
-    return shot.matching(rect, near, skip=boxes)
-
-
-def fill_colour(shot, layout, name, origin):
-    """The colour of an opaque label's bottom corners and bottom middle, where its caption never reaches
-    (captions start at the top edge); None unless all three agree."""
-    rect = layout.rect(name)
-    x, y = origin.x + rect.x, origin.y + rect.y + rect.height - 2
-    colours = {shot.pixel(x + 1, y), shot.pixel(x + rect.width // 2, y), shot.pixel(x + rect.width - 2, y)}
-    return colours.pop() if len(colours) == 1 else None
-
-
-def screen_point(layout, name, origin):
-    x, y = layout.rect(name).center()
-    return origin.x + x, origin.y + y
 
 
 def test(program, layout):

@@ -204,6 +204,16 @@ class XSession:
 
     def send_wm_delete(self, window):
         """What a window manager sends when the user closes a window: WM_PROTOCOLS / WM_DELETE_WINDOW."""
+        self._client_message(window, window, "WM_PROTOCOLS", ["WM_DELETE_WINDOW", 0], event_mask=0)
+
+    def request_close(self, window):
+        """Asks the window manager to close the window, as a pager or wmctrl -c does (_NET_CLOSE_WINDOW)."""
+        substructure_notify_and_redirect = (1 << 19) | (1 << 20)
+        self._client_message(None, window, "_NET_CLOSE_WINDOW", [0, 2], event_mask=substructure_notify_and_redirect)
+
+    def _client_message(self, destination, window, message_type, data, event_mask):
+        """Sends a 32-bit ClientMessage about window to destination (None: the root window). Atom names
+        in data are interned; numbers go as they are."""
 
         class XClientMessageEvent(ctypes.Structure):
             _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
@@ -217,6 +227,8 @@ class XSession:
         xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
         xlib.XOpenDisplay.restype = ctypes.c_void_p
         xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
         xlib.XInternAtom.restype = ctypes.c_ulong
         xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
         xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
@@ -230,14 +242,32 @@ class XSession:
             event = XEvent()
             event.xclient.type = 33  # ClientMessage
             event.xclient.window = window
-            event.xclient.message_type = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
+            event.xclient.message_type = xlib.XInternAtom(display, message_type.encode(), 0)
             event.xclient.format = 32
-            event.xclient.data[0] = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-            event.xclient.data[1] = 0  # CurrentTime
-            xlib.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+            for i, value in enumerate(data):
+                event.xclient.data[i] = xlib.XInternAtom(display, value.encode(), 0) if isinstance(value, str) else value
+            target = destination if destination is not None else xlib.XDefaultRootWindow(display)
+            xlib.XSendEvent(display, target, 0, event_mask, ctypes.byref(event))
             xlib.XFlush(display)
         finally:
             xlib.XCloseDisplay(display)
+
+    def start_window_manager(self):
+        """Openbox, with its default configuration; returns once it manages the screen."""
+        self.start(["openbox", "--sm-disable"], name="openbox")
+        for _ in range(200):
+            if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
+                return
+            time.sleep(0.05)
+        raise Failure("openbox did not start: " + self.log("openbox"))
+
+    def property(self, window, name):
+        """A window property as xprop prints it after the "=" (or ":"), empty when it is not set."""
+        out = self.run("xprop", "-id", str(window), name).strip()
+        for separator in (" = ", ":"):
+            if separator in out and "not found" not in out and "no such atom" not in out:
+                return out.split(separator, 1)[1].strip()
+        return ""
 
     def close(self):
         for process in reversed(self.processes):
