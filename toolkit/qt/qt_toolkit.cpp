@@ -38,10 +38,6 @@ QPoint screenOrigin() {
     return primary != nullptr ? primary->geometry().topLeft() : QPoint();
 }
 
-int described(Twips twips) {
-    return toPixels(twips).value_or(0);
-}
-
 Qt::WindowFlags windowFlagsFor(const WindowDescription& description) {
     // A title bar with the system menu and the close button, and only the other buttons asked for.
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -64,13 +60,14 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     window_->setWindowFlags(windowFlagsFor(description));
     window_->setWindowTitle(toQString(description.caption));
     window_->setWindowIcon(QIcon(decodePicture(description.icon)));
-    window_->resize(described(description.clientWidth), described(description.clientHeight));
+    window_->resize(describedPixels(description.clientWidth), describedPixels(description.clientHeight));
     if (!description.sizable) {
         window_->setFixedSize(window_->size());
     }
     // Moved before its native window exists, a window is placed by its frame's corner, not by its
     // client area's, whatever frame the window manager gives it.
-    window_->move(screenOrigin() + QPoint(described(description.outerLeft), described(description.outerTop)));
+    window_->move(screenOrigin() +
+                  QPoint(describedPixels(description.outerLeft), describedPixels(description.outerTop)));
 
     for (const ControlDescription& control : description.controls) {
         addControl(control);

@@ -5,13 +5,6 @@
 
 namespace tolvane::qt {
 
-namespace {
-// For the description's own values, which are whole pixels by construction.
-int describedPixels(Twips twips) {
-    return toPixels(twips).value_or(0);
-}
-} // namespace
-
 std::optional<int> toPixels(Twips twips) {
     const double pixels = std::nearbyint(double{twips} / kTwipsPerPixel);
     if (!std::isfinite(pixels) || pixels < std::numeric_limits<int>::min() ||
@@ -23,6 +16,10 @@ std::optional<int> toPixels(Twips twips) {
 
 Twips toTwips(int pixels) {
     return static_cast<Twips>(pixels * kTwipsPerPixel);
+}
+
+int describedPixels(Twips twips) {
+    return toPixels(twips).value_or(0);
 }
 
 QRect controlRect(const ControlDescription& control) {

@@ -23,6 +23,9 @@ std::optional<int> toPixels(Twips twips);
 
 Twips toTwips(int pixels);
 
+// A position or size of the description: a whole number of pixels by construction.
+int describedPixels(Twips twips);
+
 // A label's or picture box's rectangle in client pixels.
 QRect controlRect(const ControlDescription& control);
 
