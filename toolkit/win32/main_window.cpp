@@ -82,6 +82,10 @@ bool MainWindow::create() {
                         outer.bottom - outer.top, nullptr, nullptr, instance_, this) == nullptr) {
         return false;
     }
+    // Besides the class's icons, so that the title bar, the taskbar and the task switcher (and anyone
+    // asking with WM_GETICON) all get the same.
+    SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     createControls();
     return true;
 }

@@ -98,19 +98,22 @@ void WindowContent::paintLines(HDC dc) const {
 
 void WindowContent::paintLabel(HDC dc, const Label& label) {
     const ControlDescription& control = *label.description;
-    ::RECT rect = label.rect;
     if (control.background == LabelBackground::Opaque) {
         SetDCBrushColor(dc, toColorRef(label.backColour));
-        FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        FillRect(dc, &label.rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
-    if (label.caption.empty()) {
+    drawCaption(dc, label.rect, label.caption, label.font, toColorRef(control.foreColour));
+}
+
+void drawCaption(HDC dc, const ::RECT& rect, const std::wstring& caption, HFONT font, COLORREF colour) {
+    if (caption.empty()) {
         return;
     }
-    const Selection font(dc, label.font);
+    const Selection selected(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, toColorRef(control.foreColour));
-    // Centred, from the label's top edge, on one line: every caption of the layout fits its label.
-    DrawTextW(dc, label.caption.c_str(), static_cast<int>(label.caption.size()), &rect,
+    SetTextColor(dc, colour);
+    ::RECT bounds = rect;
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &bounds,
               DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 

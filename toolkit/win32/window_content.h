@@ -18,6 +18,10 @@ namespace tolvane::win32 {
 // A described colour as GDI's: &H00BBGGRR is a COLORREF already; a system colour is looked up.
 COLORREF toColorRef(Colour colour);
 
+// A label's caption as every label draws it: in its font and colour, centred horizontally, from the
+// label's top edge, on one line (every caption of the layout fits its label), over what lies beneath.
+void drawCaption(HDC dc, const ::RECT& rect, const std::wstring& caption, HFONT font, COLORREF colour);
+
 // A described rectangle (left, top, width, height in twips) in client pixels.
 ::RECT controlRect(const ControlDescription& control, const PixelScale& scale);
 
