@@ -1,0 +1,201 @@
+// tolvane_probe.exe: looks at the running tolvane.exe from another process, for the tests under Wine.
+//
+//   tolvane_probe window        waits for the window, then prints its place, size and frame
+//   tolvane_probe fonts         measures every text of the layout in the fonts the program makes
+//   tolvane_probe leaks N       GDI and USER objects of the program before and after N clicks on the
+//                               age labels and a few timer ticks; fails if they grew
+//   tolvane_probe masks LABEL   the display labels' texts of an age label's row, drawn as the program
+//                               draws them (caption_render.h)
+//   tolvane_probe closebutton   the screen point of the window's close button in its title bar
+#include "app/frmbzz.h"
+#include "reference/reference_table.h"
+#include "tests/windows/probe/caption_render.h"
+#include "tests/windows/probe/font_fit.h"
+#include "tests/windows/probe/gui_resources.h"
+#include "tests/windows/probe/target_window.h"
+#include "toolkit/win32/pixel_scale.h"
+#include "toolkit/win32/window_content.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace tolvane::probe {
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUnusable = 2;
+constexpr DWORD kWindowWaitMs = 60000;
+constexpr DWORD kPollMs = 100;
+constexpr DWORD kTicksWaitMs = 2000; // about ten ticks of Timer1
+
+HWND waitForTargetWindow() {
+    for (DWORD waited = 0; waited < kWindowWaitMs; waited += kPollMs) {
+        if (HWND window = findTargetWindow(); window != nullptr) {
+            return window;
+        }
+        Sleep(kPollMs);
+    }
+    return nullptr;
+}
+
+int printWindow() {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window titled \"0-10 Tolvane\"\n");
+        return kExitUnusable;
+    }
+    ::RECT outer{};
+    ::RECT client{};
+    ::POINT origin{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    ClientToScreen(window, &origin);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const auto has = [](DWORD bits, DWORD flag) { return (bits & flag) == flag ? 1 : 0; };
+    std::printf("pid=%lu\ndpi=%d\n", processId, screenDotsPerInch());
+    std::printf("outer=%ld,%ld,%ld,%ld\n", outer.left, outer.top, outer.right, outer.bottom);
+    std::printf("client_origin=%ld,%ld\nclient_size=%ld,%ld\n", origin.x, origin.y, client.right,
+                client.bottom);
+    std::printf(
+        "caption=%d\nsysmenu=%d\nthickframe=%d\nminimizebox=%d\nmaximizebox=%d\ntopmost=%d\nvisible=%d\n",
+        has(style, WS_CAPTION), has(style, WS_SYSMENU), has(style, WS_THICKFRAME), has(style, WS_MINIMIZEBOX),
+        has(style, WS_MAXIMIZEBOX), has(exStyle, WS_EX_TOPMOST), IsWindowVisible(window) != 0 ? 1 : 0);
+    return 0;
+}
+
+void click(HWND window, ::POINT point) {
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void printCounts(const char* when, const GuiResources& counts) {
+    std::printf("%s: gdi_objects=", when);
+    counts.gdiObjects ? std::printf("%lu", *counts.gdiObjects) : std::printf("unknown");
+    std::printf(" (%s) user_objects=", counts.gdiSource.c_str());
+    counts.userObjects ? std::printf("%lu", *counts.userObjects) : std::printf("unavailable");
+    std::printf(" windows=%lu\n", counts.windows);
+}
+
+bool sameCounts(const GuiResources& a, const GuiResources& b) {
+    return a.gdiObjects == b.gdiObjects && a.userObjects == b.userObjects && a.windows == b.windows;
+}
+
+// Clicks go straight to the window (SendMessage), pressed and released at the centre of each age label
+// in turn, so that every click has run its handler, and repainted its 30 labels, before the next.
+int checkLeaks(int clicks) {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window titled \"0-10 Tolvane\"\n");
+        return kExitUnusable;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr) {
+        std::fprintf(stderr, "cannot open process %lu\n", processId);
+        return kExitUnusable;
+    }
+    const win32::PixelScale scale(screenDotsPerInch());
+    std::vector<::POINT> centres;
+    for (const ReferenceRow& row : kReferenceTable) {
+        const ::RECT rect = win32::controlRect(*findControl(Frmbzz, row.ageLabel), scale);
+        centres.push_back({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    }
+
+    // Once round first: whatever the first paint of each label sets up is there before counting.
+    for (const ::POINT centre : centres) {
+        click(window, centre);
+    }
+    const GuiResources before = countGuiResources(process, processId);
+    for (int i = 0; i < clicks; ++i) {
+        click(window, centres[static_cast<std::size_t>(i) % centres.size()]);
+    }
+    const GuiResources afterClicks = countGuiResources(process, processId);
+    Sleep(kTicksWaitMs);
+    const GuiResources afterTicks = countGuiResources(process, processId);
+    CloseHandle(process);
+
+    printCounts("before", before);
+    printCounts("after clicks", afterClicks);
+    printCounts("after ticks", afterTicks);
+    if (!before.gdiObjects) {
+        std::fprintf(stderr, "no way to count the program's GDI objects here\n");
+        return kExitUnusable;
+    }
+    return sameCounts(before, afterClicks) && sameCounts(afterClicks, afterTicks) ? 0 : kExitFailed;
+}
+
+// Asks the window itself which point of its frame is the close button (WM_NCHITTEST), along the
+// middle of its title bar from the right.
+int printCloseButton() {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr) {
+        return kExitUnusable;
+    }
+    ::RECT outer{};
+    ::POINT client{};
+    GetWindowRect(window, &outer);
+    ClientToScreen(window, &client);
+    const LONG y = (outer.top + client.y) / 2;
+    const auto hitAt = [window](LONG x, LONG atY) {
+        DWORD_PTR hit = HTNOWHERE;
+        SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(x, atY), SMTO_ABORTIFHUNG, kWindowWaitMs,
+                            &hit);
+        return hit;
+    };
+    LONG right = outer.right - 1;
+    while (right > outer.left && hitAt(right, y) != HTCLOSE) {
+        --right;
+    }
+    LONG left = right;
+    while (left > outer.left && hitAt(left - 1, y) == HTCLOSE) {
+        --left;
+    }
+    if (right > outer.left) {
+        std::printf("close=%ld,%ld\n", (left + right) / 2, y);
+        return 0;
+    }
+    std::fprintf(stderr, "no close button along the title bar\n");
+    return kExitFailed;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: tolvane_probe window | fonts | leaks CLICKS | masks AGE_LABEL | closebutton\n");
+    return kExitUnusable;
+}
+
+} // namespace
+
+} // namespace tolvane::probe
+
+int main(int argc, char** argv) {
+    using namespace tolvane::probe;
+    // The same view of the screen as the program, which is DPI aware through its manifest.
+    SetProcessDPIAware();
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    if (command == "window") {
+        return printWindow();
+    }
+    if (command == "fonts") {
+        return reportFontFit(stdout) == 0 ? 0 : kExitFailed;
+    }
+    if (command == "masks" && argc > 2) {
+        return printRowMasks(argv[2], stdout) ? 0 : usage();
+    }
+    if (command == "closebutton") {
+        return printCloseButton();
+    }
+    if (command == "leaks" && argc > 2) {
+        const int clicks = std::atoi(argv[2]);
+        return clicks > 0 ? checkLeaks(clicks) : usage();
+    }
+    return usage();
+}

@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""End to end under Wine: tolvane.exe's window (place, size, frame, icons, topmost), the age labels'
+colours and the display labels' texts before and after real clicks, the fonts' fit, and the three ways
+the program ends with exit status 0: "退出", a close through the X window system (WM_DELETE_WINDOW), and
+the close button of the title bar. Last, the window at 150 % scaling (144 DPI).
+
+Usage: test_window.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
+"""
+
+import os
+import subprocess
+
+from wine_session import Failure, check, main, rgb
+
+EXIT_LABEL = "Label17"
+DISPLAY_LABELS = ["Label9", "Label50", "Label60", "Label70", "Label80"]
+# The first age, the last, one in the middle, and the first again.
+CLICKS = ["Label19", "Label2", "Label30", "Label19"]
+MIN_TEXT_PIXELS = 20
+
+
+def screen_rect(layout, name, client, index=-1):
+    rect = layout.rect(name, index)
+    rect.x += client.x
+    rect.y += client.y
+    return rect
+
+
+def covered(layout, client):
+    """The picture boxes on the screen: they lie above the labels."""
+    boxes = layout.picture_boxes()
+    for box in boxes:
+        box.x += client.x
+        box.y += client.y
+    return boxes
+
+
+def fill_colour(shot, layout, name, client):
+    """An opaque label's colour at its bottom corners and bottom middle, where captions never reach;
+    None unless the three agree."""
+    rect = screen_rect(layout, name, client)
+    y = rect.y + rect.height - 2
+    colours = {shot.pixel(rect.x + 1, y), shot.pixel(rect.x + rect.width // 2, y),
+               shot.pixel(rect.x + rect.width - 2, y)}
+    return colours.pop() if len(colours) == 1 else None
+
+
+def text_pixels(shot, layout, name, client):
+    """The label's pixels that are exactly its text colour, relative to the label, less those under a
+    picture box."""
+    rect = screen_rect(layout, name, client)
+    colour = rgb(layout.control(name)["foreColour"])
+    return {(x - rect.x, y - rect.y) for x, y in shot.points(rect, covered(layout, client))
+            if shot.pixel(x, y) == colour}
+
+
+def expected_masks(session, layout, age_label, client):
+    """What the probe draws for the row, off screen, with the program's own drawing code."""
+    _, out = session.probe("masks", age_label)
+    masks, lines = {}, out.splitlines()
+    while lines:
+        _, name, width, height = lines.pop(0).split()
+        rows = [lines.pop(0) for _ in range(int(height))]
+        rect = screen_rect(layout, name, client)
+        boxes = covered(layout, client)
+        masks[name] = {(x, y) for y, row in enumerate(rows) for x, c in enumerate(row)
+                       if c == "#" and not any(b.contains(rect.x + x, rect.y + y) for b in boxes)}
+    return masks
+
+
+def check_start(session, layout):
+    info = session.window_info()
+    # Opened with its outer corner at the screen's; the first tick may already have tucked it away
+    # behind the top edge, which moves it straight up.
+    check(info.outer.x == 0 and info.outer.y <= 0, f"the window opened at {info.outer}, not at the corner")
+    info = session.bring_into_view(layout)
+    client = info.client
+    check((client.width, client.height) == (layout.client_width, layout.client_height),
+          f"client area {client.width}x{client.height}, not {layout.client_width}x{layout.client_height}")
+    check(info.fields["dpi"] == "96", f"the display is at {info.fields['dpi']} DPI")
+    for flag, wanted in [("caption", True), ("sysmenu", True), ("thickframe", True), ("minimizebox", False),
+                         ("maximizebox", False), ("topmost", True), ("visible", True)]:
+        check(info.flag(flag) == wanted, f"the window's {flag} is {info.flag(flag)}")
+    check_icons(session, layout)
+    return client
+
+
+def check_icons(session, layout):
+    """The icons the window gives the window system for its title bar and taskbar button (Wine hands
+    them on as _NET_WM_ICON): 32 by 32 and 16 by 16, transparent corners, a red or white centre."""
+    window = session.find_window(layout.caption)
+    out = session.run("xprop", "-id", str(window), "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON")
+    check("=" in out, f"the window has no icon: {out.strip()}")
+    values = [int(v) for v in out.split("=", 1)[1].split(",")]
+    icons = {}
+    while len(values) >= 2:
+        width, height = values[0], values[1]
+        icons[(width, height)] = values[2:2 + width * height]
+        values = values[2 + width * height:]
+    check(set(icons) >= {(32, 32), (16, 16)}, f"the window's icons are {sorted(icons)}, not 32x32 and 16x16")
+    for (width, height), pixels in icons.items():
+        argb = lambda x, y: pixels[y * width + x]  # noqa: E731
+        check(argb(0, 0) >> 24 == 0, f"the {width}x{height} icon's corner is not transparent")
+        r, g, b = (argb(width // 2, height // 2) >> shift & 0xFF for shift in (16, 8, 0))
+        check(r >= 0xC0 and (g < 0x80 or g >= 0xC0) and abs(g - b) < 0x40,
+              f"the {width}x{height} icon's centre is {r},{g},{b}, neither red nor white")
+
+
+def click_through_ages(session, layout, client, artifacts):
+    idle, highlight = layout.idle, layout.highlight
+    exit_red = rgb(layout.control(EXIT_LABEL)["backColour"])
+    shot = session.wait_for(lambda s: fill_colour(s, layout, layout.age_labels()[0], client) == idle,
+                            "the age labels light blue")
+    for name in layout.age_labels():
+        check(fill_colour(shot, layout, name, client) == idle, f"{name} is not light blue at start")
+    check(fill_colour(shot, layout, EXIT_LABEL, client) == exit_red, "the exit label is not red")
+    check(len(text_pixels(shot, layout, "Label9", client)) >= MIN_TEXT_PIXELS, "Label9 shows no caption")
+    for name in DISPLAY_LABELS[1:]:
+        check(not text_pixels(shot, layout, name, client), f"{name} shows text before any click")
+
+    for clicked in CLICKS:
+        x, y = screen_rect(layout, clicked, client).center()
+        session.click(x, y)
+        shot = session.wait_for(lambda s: fill_colour(s, layout, clicked, client) == highlight,
+                                f"{clicked} green after its click")
+        for name in layout.age_labels():
+            if name != clicked:
+                check(fill_colour(shot, layout, name, client) == idle,
+                      f"{name} is not light blue after a click on {clicked}")
+        check(fill_colour(shot, layout, EXIT_LABEL, client) == exit_red, "the exit label changed colour")
+        # The row's own texts, pixel for pixel as the program's drawing code makes them.
+        for name, expected in expected_masks(session, layout, clicked, client).items():
+            shown = text_pixels(shot, layout, name, client)
+            check(len(shown) >= MIN_TEXT_PIXELS, f"{name} shows no text after a click on {clicked}")
+            check(shown == expected, f"{name} after a click on {clicked}: {len(shown)} text pixels, "
+                  f"{len(expected)} expected, {len(shown ^ expected)} differ")
+        if clicked == "Label19":
+            save_window(session, artifacts, "windows-after-2.5.png")
+
+
+def save_window(session, artifacts, name):
+    info = session.window_info()
+    outer = info.outer
+    top = max(outer.y, 0)
+    subprocess.run(["import", "-window", "root", "-crop",
+                    f"{outer.width}x{outer.height - (top - outer.y)}+{max(outer.x, 0)}+{top}",
+                    os.path.join(artifacts, name)], env=session.env, check=True, timeout=30)
+
+
+def exit_label_point(layout, client, twips_per_pixel):
+    label = layout.control(EXIT_LABEL)
+    return (client.x + round((label["left"] + label["width"] / 2) / twips_per_pixel),
+            client.y + round((label["top"] + label["height"] / 2) / twips_per_pixel))
+
+
+def test(session, layout, artifacts):
+    # 1. The window, clicks, fonts, and "退出".
+    program = session.start_program(layout)
+    client = check_start(session, layout)
+    click_through_ages(session, layout, client, artifacts)
+    status, out = session.probe("fonts", allow_failure=True)
+    check(status == 0, "texts that do not fit their labels:\n" + out)
+    session.click(*exit_label_point(layout, client, 15))
+    status = session.wait_exit(program, 'a click on "退出"')
+    check(status == 0, f'exit status {status} after "退出"; program said: {session.log("program")}')
+
+    # 2. Closed through the X window system, as a window manager's close button does it.
+    program = session.start_program(layout)
+    session.bring_into_view(layout)
+    session.send_wm_delete(session.find_window(layout.caption))
+    status = session.wait_exit(program, "WM_DELETE_WINDOW")
+    check(status == 0, f"exit status {status} after WM_DELETE_WINDOW")
+
+    # 3. Closed with the close button of its title bar, by a real click.
+    program = session.start_program(layout)
+    session.bring_into_view(layout)
+    _, out = session.probe("closebutton")
+    x, y = (int(v) for v in out.strip().split("=")[1].split(","))
+    session.click(x, y)
+    status = session.wait_exit(program, "a click on the close button")
+    check(status == 0, f"exit status {status} after the close button")
+
+    # 4. At 150 % scaling the program, DPI aware through its manifest, lays itself out at 10 twips to
+    # a pixel: a bigger client area, the same twips.
+    session.set_dpi(144)
+    program = session.start_program(layout)
+    info = session.bring_into_view(layout)
+    check(info.fields["dpi"] == "144", f"the display is at {info.fields['dpi']} DPI, not 144")
+    expected = (round(layout.client_width * 15 / 10), round(layout.client_height * 15 / 10))
+    check((info.client.width, info.client.height) == expected,
+          f"at 144 DPI the client area is {info.client.width}x{info.client.height}, not {expected[0]}x{expected[1]}")
+    save_window(session, artifacts, "windows-150-percent.png")
+    session.click(*exit_label_point(layout, info.client, 10))
+    status = session.wait_exit(program, 'a click on "退出" at 144 DPI')
+    check(status == 0, f'exit status {status} after "退出" at 144 DPI')
+
+
+if __name__ == "__main__":
+    main(test)
