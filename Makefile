@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 
 # Debian packages the Linux build, its tests and its fonts need.
-LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libgtest-dev libgmock-dev \
+LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev \
                   xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai \
                   python3 openbox
 # Debian packages the Windows cross-build and its tests under Wine need.

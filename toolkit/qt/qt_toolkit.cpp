@@ -5,6 +5,7 @@
 #include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/picture_decoding.h"
 #include "toolkit/qt/twips.h"
+#include "toolkit/qt/x11_placement.h"
 #include "toolkit/runtime_error.h"
 
 #include <QApplication>
@@ -155,15 +156,43 @@ std::optional<std::size_t> QtToolkit::labelNamed(std::string_view name) const {
     return std::nullopt;
 }
 
+WindowHandle QtToolkit::nativeHandle() const {
+    // The widget's own winId() keeps the first native window's id, but the platform replaces that
+    // window when it is shown after the stays-on-top hint changed (a window manager reads the hint
+    // only when the window is mapped). The platform window has the current one.
+    static_cast<void>(window_->winId()); // creates the native window if there is none yet
+    return static_cast<WindowHandle>(window_->windowHandle()->winId());
+}
+
 QRect QtToolkit::outerRect() const {
-    return window_->frameGeometry().translated(-screenOrigin());
+    // Qt knows the frame's size; where the window is, the X server knows better (x11_placement.h).
+    QRect outer = window_->frameGeometry();
+    if (const std::optional<QPoint> client = clientOriginOnX11(*window_)) {
+        const QPoint frameOffset = window_->geometry().topLeft() - outer.topLeft();
+        outer.moveTopLeft(*client - frameOffset);
+    }
+    return outer.translated(-screenOrigin());
+}
+
+void QtToolkit::moveOuterCorner(QPoint position) {
+    if (outerRect().topLeft() == position) {
+        return;
+    }
+    // Through the window manager where there is one: it places the frame's corner, and kwin honours
+    // such a request even partly off the screen, where it would pull back a plain one. Without a
+    // manager the X server moves the window as asked.
+    const QPoint onRoot = screenOrigin() + position;
+    if (!askWindowManagerToMove(*window_, onRoot)) {
+        // QWidget::move places a window by its frame, which is what Top and Left measure.
+        window_->move(onRoot);
+    }
 }
 
 Status QtToolkit::hWnd(WindowHandle& handle) {
     if (!loaded_) {
         return kStatusWindowUnloaded;
     }
-    handle = static_cast<WindowHandle>(window_->winId());
+    handle = nativeHandle();
     return kStatusOk;
 }
 
@@ -191,8 +220,7 @@ Status QtToolkit::setTop(Twips value) {
     if (!top) {
         return kStatusOverflow;
     }
-    // QWidget::move places a window by its frame, which is what Top measures.
-    window_->move(window_->frameGeometry().left(), screenOrigin().y() + *top);
+    moveOuterCorner(QPoint(outerRect().left(), *top));
     return kStatusOk;
 }
 
@@ -212,7 +240,7 @@ Status QtToolkit::setLeft(Twips value) {
     if (!left) {
         return kStatusOverflow;
     }
-    window_->move(screenOrigin().x() + *left, window_->frameGeometry().top());
+    moveOuterCorner(QPoint(*left, outerRect().top()));
     return kStatusOk;
 }
 
@@ -290,7 +318,7 @@ std::int32_t QtToolkit::GetCursorPos(POINT& point) {
 }
 
 std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
-    if (!loaded_ || window != static_cast<WindowHandle>(window_->winId())) {
+    if (!loaded_ || window != nativeHandle()) {
         return 0;
     }
     // QRect's right() and bottom() are the last pixels inside; the record wants the first outside.
@@ -304,7 +332,7 @@ std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
 
 std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
-    if (!loaded_ || window != static_cast<WindowHandle>(window_->winId())) {
+    if (!loaded_ || window != nativeHandle()) {
         return 0;
     }
     if ((flags & SWP_NOZORDER) == 0) {

@@ -2,7 +2,7 @@
 // service of toolkit.h on it. All of the layer's state lives in this one object.
 //  - the window: a FormWindow with its labels and lines, the picture boxes as its children, the timers
 //  - the window's Top, Left, Width, Height: its outer (frame) rectangle, in twips from the primary
-//    screen's top-left corner
+//    screen's top-left corner, where the X server has it; Top and Left written through the window manager
 //  - labels' BackColor and Caption by name, each repainted at once
 //  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in
 //  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
@@ -72,7 +72,12 @@ class QtToolkit final : public Toolkit, private FormEvents {
     void endProgram(int exitStatus);
     void setStaysOnTop(bool on);
     std::optional<std::size_t> labelNamed(std::string_view name) const;
+    // The window system's id of the window as it is now.
+    WindowHandle nativeHandle() const;
+    // The window's outer (frame) rectangle in pixels from the primary screen's top-left corner.
     QRect outerRect() const;
+    // Moves the outer rectangle's top-left corner there (pixels from the primary screen's corner).
+    void moveOuterCorner(QPoint position);
 
     const WindowDescription& description_;
     // Declared before the window, which paints from it, so that it outlives the window.
