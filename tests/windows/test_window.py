@@ -9,6 +9,7 @@ Usage: test_window.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
 
 import os
 import subprocess
+import time
 
 from wine_session import Failure, check, main, rgb
 
@@ -119,23 +120,38 @@ def click_through_ages(session, layout, client, artifacts):
         check(not text_pixels(shot, layout, name, client), f"{name} shows text before any click")
 
     for clicked in CLICKS:
+        # The row's own texts, pixel for pixel as the program's drawing code makes them.
+        expected = expected_masks(session, layout, clicked, client)
         x, y = screen_rect(layout, clicked, client).center()
         session.click(x, y)
-        shot = session.wait_for(lambda s: fill_colour(s, layout, clicked, client) == highlight,
-                                f"{clicked} green after its click")
+        # One handler paints all 30 labels; the screen may show them a moment apart.
+        shot = wait_for_row(session, layout, clicked, client, expected)
         for name in layout.age_labels():
             if name != clicked:
                 check(fill_colour(shot, layout, name, client) == idle,
                       f"{name} is not light blue after a click on {clicked}")
         check(fill_colour(shot, layout, EXIT_LABEL, client) == exit_red, "the exit label changed colour")
-        # The row's own texts, pixel for pixel as the program's drawing code makes them.
-        for name, expected in expected_masks(session, layout, clicked, client).items():
-            shown = text_pixels(shot, layout, name, client)
-            check(len(shown) >= MIN_TEXT_PIXELS, f"{name} shows no text after a click on {clicked}")
-            check(shown == expected, f"{name} after a click on {clicked}: {len(shown)} text pixels, "
-                  f"{len(expected)} expected, {len(shown ^ expected)} differ")
         if clicked == "Label19":
             save_window(session, artifacts, "windows-after-2.5.png")
+
+
+def wait_for_row(session, layout, clicked, client, expected, attempts=100):
+    """The first screenshot with the clicked label green and the display labels showing exactly the
+    expected texts; a failure says what the last one showed."""
+    shot = None
+    for _ in range(attempts):
+        shot = session.screenshot()
+        if fill_colour(shot, layout, clicked, client) == layout.highlight and all(
+                text_pixels(shot, layout, name, client) == mask for name, mask in expected.items()):
+            return shot
+        time.sleep(0.05)
+    check(fill_colour(shot, layout, clicked, client) == layout.highlight, f"{clicked} is not green after its click")
+    for name, mask in expected.items():
+        shown = text_pixels(shot, layout, name, client)
+        check(len(shown) >= MIN_TEXT_PIXELS, f"{name} shows no text after a click on {clicked}")
+        check(shown == mask, f"{name} after a click on {clicked}: {len(shown)} text pixels, {len(mask)} expected, "
+              f"{len(shown ^ mask)} differ")
+    return shot
 
 
 def save_window(session, artifacts, name):

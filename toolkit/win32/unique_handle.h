@@ -69,10 +69,18 @@ struct WindowTraits {
     static void close(Handle handle) noexcept { DestroyWindow(handle); }
 };
 
+// A kernel object's handle (a process, say), closed with CloseHandle.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle none() noexcept { return nullptr; }
+    static void close(Handle handle) noexcept { CloseHandle(handle); }
+};
+
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 
 } // namespace tolvane::win32

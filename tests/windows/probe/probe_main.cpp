@@ -14,6 +14,7 @@
 #include "tests/windows/probe/gui_resources.h"
 #include "tests/windows/probe/target_window.h"
 #include "toolkit/win32/pixel_scale.h"
+#include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/window_content.h"
 
 #include <cstdio>
@@ -97,8 +98,9 @@ int checkLeaks(int clicks) {
     }
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (process == nullptr) {
+    const win32::UniqueKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) {
         std::fprintf(stderr, "cannot open process %lu\n", processId);
         return kExitUnusable;
     }
@@ -113,14 +115,13 @@ int checkLeaks(int clicks) {
     for (const ::POINT centre : centres) {
         click(window, centre);
     }
-    const GuiResources before = countGuiResources(process, processId);
+    const GuiResources before = countGuiResources(process.get(), processId);
     for (int i = 0; i < clicks; ++i) {
         click(window, centres[static_cast<std::size_t>(i) % centres.size()]);
     }
-    const GuiResources afterClicks = countGuiResources(process, processId);
+    const GuiResources afterClicks = countGuiResources(process.get(), processId);
     Sleep(kTicksWaitMs);
-    const GuiResources afterTicks = countGuiResources(process, processId);
-    CloseHandle(process);
+    const GuiResources afterTicks = countGuiResources(process.get(), processId);
 
     printCounts("before", before);
     printCounts("after clicks", afterClicks);
