@@ -2,7 +2,8 @@
 """End to end under Wine: tolvane.exe's window (place, size, frame, icons, topmost), the age labels'
 colours and the display labels' texts before and after real clicks, the fonts' fit, and the three ways
 the program ends with exit status 0: "退出", a close through the X window system (WM_DELETE_WINDOW), and
-the close button of the title bar. Last, the window at 150 % scaling (144 DPI).
+the close button of the title bar; on the way, the window docking at the top edge. Last, the window at
+150 % scaling (144 DPI).
 
 Usage: test_window.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
 """
@@ -18,6 +19,7 @@ DISPLAY_LABELS = ["Label9", "Label50", "Label60", "Label70", "Label80"]
 # The first age, the last, one in the middle, and the first again.
 CLICKS = ["Label19", "Label2", "Label30", "Label19"]
 MIN_TEXT_PIXELS = 20
+DOCKING_TIMEOUT_S = 10
 
 
 def screen_rect(layout, name, client, index=-1):
@@ -163,6 +165,30 @@ def save_window(session, artifacts, name):
                     os.path.join(artifacts, name)], env=session.env, check=True, timeout=30)
 
 
+def wait_for_top(session, top, what):
+    deadline = time.monotonic() + DOCKING_TIMEOUT_S
+    info = session.window_info()
+    while info.outer.y != top:
+        check(time.monotonic() < deadline, f"the window's top is at {info.outer.y}, not {top}, {what}")
+        time.sleep(0.2)
+        info = session.window_info()
+    return info
+
+
+def check_docking(session, layout):
+    """Timer1's docking step through this layer's services (GetCursorPos, GetWindowRect, Top, Height,
+    Show): with the pointer off it, the window at the top edge hides, leaving 40 twips; with the
+    pointer on that strip it comes back to 10 twips beyond the edge."""
+    outer = session.window_info().outer
+    session.move_pointer(outer.x + outer.width + 100, outer.y + outer.height + 100)
+    height_twips = outer.height * 15
+    wait_for_top(session, round((40 - height_twips) / 15), "with the pointer off it")
+    session.move_pointer(outer.x + outer.width // 2, 1)
+    info = wait_for_top(session, round(-10 / 15), "with the pointer on its strip")
+    x, y = layout.rect("Label9").center()
+    session.move_pointer(info.client.x + x, info.client.y + y)
+
+
 def exit_label_point(layout, client, twips_per_pixel):
     label = layout.control(EXIT_LABEL)
     return (client.x + round((label["left"] + label["width"] / 2) / twips_per_pixel),
@@ -180,9 +206,11 @@ def test(session, layout, artifacts):
     status = session.wait_exit(program, 'a click on "退出"')
     check(status == 0, f'exit status {status} after "退出"; program said: {session.log("program")}')
 
-    # 2. Closed through the X window system, as a window manager's close button does it.
+    # 2. Docking at the top edge; then closed through the X window system, as a window manager's
+    # close button does it.
     program = session.start_program(layout)
     session.bring_into_view(layout)
+    check_docking(session, layout)
     session.send_wm_delete(session.find_window(layout.caption))
     status = session.wait_exit(program, "WM_DELETE_WINDOW")
     check(status == 0, f"exit status {status} after WM_DELETE_WINDOW")
