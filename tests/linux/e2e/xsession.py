@@ -11,6 +11,7 @@ import os
 import re
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -105,9 +106,20 @@ class Screenshot:
         return {(x, y) for x, y in self.points(rect, skip) if predicate(self.pixel(x, y))}
 
 
+# The window managers a session can run, each with its default configuration. mutter and kwin run in a
+# D-Bus session of their own; they are not among the packages `make deps` installs.
+WINDOW_MANAGERS = {
+    "openbox": ("openbox", ["openbox", "--sm-disable"]),
+    "mutter": ("mutter", ["dbus-run-session", "--", "mutter", "--x11", "--replace", "--sm-disable"]),
+    "kwin": ("kwin_x11", ["dbus-run-session", "--", "kwin_x11", "--replace"]),
+}
+
+
 class XSession:
     def __init__(self):
         self.processes = []
+        # Processes started as leaders of a process group of their own, ended with their whole group.
+        self.group_leaders = set()
         self.workdir = tempfile.mkdtemp(prefix="tolvane-e2e-")
         self.env = None
 
@@ -151,11 +163,16 @@ class XSession:
         except OSError:
             return ""
 
-    def start(self, command, name="program", env=None, **kwargs):
+    def start(self, command, name="program", env=None, group=False, **kwargs):
+        """Starts a process with its output in NAME.log; group: in a process group of its own, so that
+        whatever it starts ends with it (dbus-run-session and the window manager it runs)."""
         log = open(os.path.join(self.workdir, name + ".log"), "wb")
-        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=env or self.env, **kwargs)
+        process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT, env=env or self.env,
+                                   start_new_session=group, **kwargs)
         log.close()
         self.processes.append(process)
+        if group:
+            self.group_leaders.add(process.pid)
         return process
 
     def run(self, *command):
@@ -180,6 +197,30 @@ class XSession:
         return Rect(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
                     int(fields["Width"]), int(fields["Height"]))
 
+    def frame_extents(self, window):
+        """(left, right, top, bottom): the frame a window manager drew around the window, zeros without."""
+        extents = self.property(window, "_NET_FRAME_EXTENTS")
+        return tuple(int(v) for v in extents.split(",")) if extents else (0, 0, 0, 0)
+
+    def outer_rect(self, window):
+        """The window's outer rectangle on the screen, frame included: what the program calls its
+        window rectangle, and its Left, Top, Width and Height at 15 twips a pixel."""
+        client = self.geometry(window)
+        left, right, top, bottom = self.frame_extents(window)
+        return Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
+
+    def wait_for_rect(self, window, predicate, what, timeout=10):
+        """The window's outer rectangle once it satisfies predicate; the program moves the window on its
+        200 ms timer, and a window manager answers when it gets to it."""
+        deadline = time.monotonic() + timeout
+        while True:
+            rect = self.outer_rect(window)
+            if predicate(rect):
+                return rect
+            if time.monotonic() > deadline:
+                raise Failure(f"the window never was {what}: it is at {rect}; program said: {self.log('program')}")
+            time.sleep(0.05)
+
     def move_pointer(self, x, y):
         self.run("xdotool", "mousemove", str(x), str(y))
 
@@ -192,6 +233,14 @@ class XSession:
                                 timeout=STARTUP_TIMEOUT_S)
         check(result.returncode == 0, "import failed: " + result.stderr.decode(errors="replace"))
         return Screenshot(result.stdout)
+
+    def save_screenshot(self, name):
+        """Keeps a PNG of the screen for people to look at, when $TOLVANE_SCREENSHOTS names a folder."""
+        folder = os.environ.get("TOLVANE_SCREENSHOTS")
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], env=self.env,
+                           check=True, timeout=STARTUP_TIMEOUT_S)
 
     def wait_for(self, predicate, what, attempts=100):
         """The first screenshot that satisfies predicate; the program paints when its loop gets to it."""
@@ -252,14 +301,17 @@ class XSession:
         finally:
             xlib.XCloseDisplay(display)
 
-    def start_window_manager(self):
-        """Openbox, with its default configuration; returns once it manages the screen."""
-        self.start(["openbox", "--sm-disable"], name="openbox")
-        for _ in range(200):
+    def start_window_manager(self, name="openbox"):
+        """A window manager of WINDOW_MANAGERS; returns once it manages the screen."""
+        program, command = WINDOW_MANAGERS[name]
+        check(shutil.which(program), f"{program} is not installed")
+        self.start(command, name=name, group=True)
+        deadline = time.monotonic() + STARTUP_TIMEOUT_S
+        while time.monotonic() < deadline:
             if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
                 return
             time.sleep(0.05)
-        raise Failure("openbox did not start: " + self.log("openbox"))
+        raise Failure(f"{name} did not start: " + self.log(name))
 
     def property(self, window, name):
         """A window property as xprop prints it after the "=" (or ":"), empty when it is not set."""
@@ -271,6 +323,11 @@ class XSession:
 
     def close(self):
         for process in reversed(self.processes):
+            if process.pid in self.group_leaders:
+                try:
+                    os.killpg(process.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
             if process.poll() is None:
                 process.terminate()
                 try:
@@ -278,6 +335,11 @@ class XSession:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+            if process.pid in self.group_leaders:
+                try:  # whatever of the group outlived its leader
+                    os.killpg(process.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
         shutil.rmtree(self.workdir, ignore_errors=True)
 
 
