@@ -16,7 +16,7 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs the docking step's fuzzer.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize fuzz clean
+.PHONY: all deps configure build run test test-sanitize package fuzz clean
 
 all: build
 
@@ -54,6 +54,14 @@ test-sanitize: deps
 	@cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+
+# The Debian package of the Linux program and the zip of the Windows program, into build/packages.
+PACKAGES_DIR := $(CURDIR)/build/packages
+package: build
+	cpack --config build/linux/CPackConfig.cmake -B $(PACKAGES_DIR)
+	cpack --config build/windows/CPackConfig.cmake -B $(PACKAGES_DIR)
+	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
+	@ls -l $(PACKAGES_DIR)
 
 # On demand: the docking step's libFuzzer target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus.
 fuzz:
