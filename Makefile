@@ -1,10 +1,12 @@
 # Tolvane: `make run` sets up, builds and starts the window; `make test` sets up, builds and runs every test.
 SHELL := /bin/bash
 
-# Debian packages the Linux build, its tests and its fonts need.
+# Debian packages the Linux build, its tests and its fonts need; the last line builds and checks the
+# Debian package (CPack's dependency scan, the desktop entry's, metainfo's and package's validators).
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev \
                   xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai \
-                  python3 openbox
+                  python3 openbox \
+                  dpkg-dev file desktop-file-utils appstream lintian
 # Debian packages the Windows cross-build and its tests under Wine need.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
