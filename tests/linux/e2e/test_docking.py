@@ -17,7 +17,7 @@ import sys
 import time
 
 from window_checks import MIN_TEXT_PIXELS, VALUE_FIELDS, fill_colour, screen_point, text_pixels
-from xsession import TWIPS_PER_PIXEL, XSession, check, main
+from xsession import TWIPS_PER_PIXEL, Rect, XSession, check, main
 
 SCREEN_WIDTH = 1280  # pixels, as xsession.SCREEN
 STRIP_TWIPS = 40  # what stays on the screen of a hidden window
@@ -73,8 +73,14 @@ def shown_selection(x, layout, window):
     return fills, texts
 
 
-def strip_on_screen(x, rect, edge):
+# Pixels of a window manager's decoration drawn beyond the frame it reports: kwin's Breeze outlines it.
+OUTLINE = {"kwin": 1}
+
+
+def strip_on_screen(x, rect, edge, wm):
     """A screenshot shows the hidden window's strip at the edge and the empty screen just beyond it."""
+    rect = Rect(rect.x - OUTLINE.get(wm, 0), rect.y - OUTLINE.get(wm, 0), rect.width + 2 * OUTLINE.get(wm, 0),
+                rect.height + 2 * OUTLINE.get(wm, 0))
     shot = x.screenshot()
     empty = shot.pixel(SCREEN_WIDTH - 1, shot.height - 1)  # the root window, which nothing covers there
     if edge == "top":
@@ -108,7 +114,7 @@ def test(program, layout, wm=None):
         top_hidden = hidden_behind_start(size.height, wm)
         rect = x.wait_for_rect(window, lambda r: r.y == top_hidden, f"hidden at the top (top {top_hidden})")
         check(rect.x == 0, f"hiding at the top moved the window sideways to {rect}")
-        strip_on_screen(x, rect, "top")
+        strip_on_screen(x, rect, "top", wm)
         x.save_screenshot("1-hidden-at-top")
 
         # The pointer on the strip, on the screen's top row, brings it back just beyond the edge.
@@ -137,7 +143,7 @@ def test(program, layout, wm=None):
         x.run("xdotool", "windowmove", str(window), "0", "200")
         left_hidden = hidden_behind_start(size.width, wm)
         rect = x.wait_for_rect(window, lambda r: r.x == left_hidden and r.y > 4, f"hidden at the left (left {left_hidden})")
-        strip_on_screen(x, rect, "left")
+        strip_on_screen(x, rect, "left", wm)
         x.save_screenshot("5-hidden-at-left")
         x.move_pointer(0, rect.y + rect.height // 2)
         x.wait_for_rect(window, lambda r: r.x == REVEALED and r.y == rect.y, "revealed at the left")
@@ -149,7 +155,7 @@ def test(program, layout, wm=None):
         x.run("xdotool", "windowmove", str(window), str(SCREEN_WIDTH - size.width), "200")
         right_hidden = hidden_right_start(size.width, wm)
         rect = x.wait_for_rect(window, lambda r: r.x == right_hidden and r.y > 4, f"hidden at the right (left {right_hidden})")
-        strip_on_screen(x, rect, "right")
+        strip_on_screen(x, rect, "right", wm)
         x.save_screenshot("7-hidden-at-right")
         x.move_pointer(SCREEN_WIDTH - 1, rect.y + rect.height // 2)
         revealed_right = revealed_right_start(size.width)
