@@ -2,6 +2,8 @@
 //
 //  - background.jpg: 1024 x 768 baseline JFIF 1.01 JPEG, 4:2:0, 72 dpi; white running into pale green
 //  - tolvane.ico:    one 32 x 32 image, 8-bit with a 256-colour palette and a 1-bit mask
+//  - tolvane-48.png, tolvane-64.png, tolvane-128.png, tolvane-256.png: the same icon drawn larger, 32-bit
+//    with alpha, for the desktop's icon theme (the Debian package installs them)
 //  - girl.bmp:       52 x 54, 24-bit uncompressed
 //  - boy.bmp:        46 x 51, 24-bit uncompressed
 //
@@ -152,8 +154,11 @@ QImage drawBackground() {
 }
 
 // A light-blue rounded square holding a white disc with a red cross; transparent outside the square.
-QImage drawIcon() {
-    return renderSupersampled(32, 32, [](QPainter& painter) {
+// Designed on a 32 x 32 grid; other sizes scale the same shapes rather than a finished bitmap.
+constexpr int kIconGrid = 32;
+QImage drawIcon(int size = kIconGrid) {
+    return renderSupersampled(size, size, [size](QPainter& painter) {
+        painter.scale(qreal(size) / kIconGrid, qreal(size) / kIconGrid);
         const QColor border(0x3d, 0x8e, 0xd0);
         const QColor lightBlue(0x8f, 0xcf, 0xf7);
         const QColor white(0xff, 0xff, 0xff);
@@ -422,5 +427,10 @@ int main(int argc, char** argv) {
                          writeBytes(directory + "tolvane.ico", encodeIcon(drawIcon())) &&
                          writeImage(directory + "girl.bmp", drawGirl(), "bmp") &&
                          writeImage(directory + "boy.bmp", drawBoy(), "bmp");
-    return written ? 0 : 1;
+    bool iconsWritten = true;
+    for (const int size : {48, 64, 128, 256}) {
+        iconsWritten = iconsWritten &&
+                       writeImage(directory + QString("tolvane-%1.png").arg(size), drawIcon(size), "png");
+    }
+    return written && iconsWritten ? 0 : 1;
 }

@@ -9,7 +9,8 @@ if(NOT result EQUAL 0)
 endif()
 
 set(differing)
-foreach(picture background.jpg tolvane.ico girl.bmp boy.bmp)
+foreach(picture background.jpg tolvane.ico girl.bmp boy.bmp
+                tolvane-48.png tolvane-64.png tolvane-128.png tolvane-256.png)
     execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${SCRATCH}/${picture}" "${COMMITTED}/${picture}"
                     RESULT_VARIABLE same)
     if(NOT same EQUAL 0)
