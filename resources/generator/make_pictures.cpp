@@ -153,7 +153,8 @@ QImage drawBackground() {
     return image;
 }
 
-// A light-blue rounded square holding a white disc with a red cross; transparent outside the square.
+// A light-blue rounded square holding a white disc with a red ring and a red heart; transparent outside
+// the square. A heart rather than a cross: a red cross on white is a protected emblem.
 // Designed on a 32 x 32 grid; other sizes scale the same shapes rather than a finished bitmap.
 constexpr int kIconGrid = 32;
 QImage drawIcon(int size = kIconGrid) {
@@ -169,9 +170,16 @@ QImage drawIcon(int size = kIconGrid) {
         painter.drawRoundedRect(QRectF(2.5, 2.5, 27, 27), 5.5, 5.5);
         fillEllipse(painter, red, QPointF(16, 16), 11.5, 11.5);
         fillEllipse(painter, white, QPointF(16, 16), 9.5, 9.5);
-        painter.setBrush(red);
-        painter.drawRect(QRectF(13.5, 9, 5, 14));
-        painter.drawRect(QRectF(9, 13.5, 14, 5));
+        QPainterPath heart;
+        heart.moveTo(16, 22);
+        heart.cubicTo(12.5, 19, 10.5, 17, 10.5, 14.3);
+        heart.cubicTo(10.5, 12.3, 12, 11, 13.6, 11);
+        heart.cubicTo(14.8, 11, 15.6, 11.7, 16, 12.6);
+        heart.cubicTo(16.4, 11.7, 17.2, 11, 18.4, 11);
+        heart.cubicTo(20, 11, 21.5, 12.3, 21.5, 14.3);
+        heart.cubicTo(21.5, 17, 19.5, 19, 16, 22);
+        heart.closeSubpath();
+        fillPath(painter, red, heart);
     });
 }
 
