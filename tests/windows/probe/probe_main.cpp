@@ -7,6 +7,10 @@
 //   tolvane_probe masks LABEL   the display labels' texts of an age label's row, drawn as the program
 //                               draws them (caption_render.h)
 //   tolvane_probe closebutton   the screen point of the window's close button in its title bar
+//   tolvane_probe move X Y      moves the window's outer corner to X, Y (pixels) from outside, as a user
+//                               dragging it would, keeping its size, z-order and the active window
+//   tolvane_probe minimize      minimizes the window (ShowWindow SW_MINIMIZE)
+//   tolvane_probe restore       restores a minimized window (ShowWindow SW_RESTORE)
 #include "app/frmbzz.h"
 #include "reference/reference_table.h"
 #include "tests/windows/probe/caption_render.h"
@@ -19,6 +23,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -67,7 +74,38 @@ int printWindow() {
         "caption=%d\nsysmenu=%d\nthickframe=%d\nminimizebox=%d\nmaximizebox=%d\ntopmost=%d\nvisible=%d\n",
         has(style, WS_CAPTION), has(style, WS_SYSMENU), has(style, WS_THICKFRAME), has(style, WS_MINIMIZEBOX),
         has(style, WS_MAXIMIZEBOX), has(exStyle, WS_EX_TOPMOST), IsWindowVisible(window) != 0 ? 1 : 0);
+    std::printf("iconic=%d\nscreen_width=%d\n", IsIconic(window) != 0 ? 1 : 0, GetSystemMetrics(SM_CXSCREEN));
     return 0;
+}
+
+// What a user does to the window with the mouse or its system menu, done from outside.
+int moveWindow(int left, int top) {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr) {
+        return kExitUnusable;
+    }
+    return SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0
+               ? 0
+               : kExitFailed;
+}
+
+int showWindow(int how) {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr) {
+        return kExitUnusable;
+    }
+    ShowWindow(window, how);
+    return 0;
+}
+
+std::optional<int> number(const char* text) {
+    try {
+        std::size_t used = 0;
+        const int value = std::stoi(text, &used);
+        return text[used] == '\0' ? std::optional<int>(value) : std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 void click(HWND window, ::POINT point) {
@@ -168,8 +206,10 @@ int printCloseButton() {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: tolvane_probe window | fonts | leaks CLICKS | masks AGE_LABEL | closebutton\n");
+    std::fprintf(
+        stderr,
+        "usage: tolvane_probe window | fonts | leaks CLICKS | masks AGE_LABEL | closebutton | move X Y "
+        "| minimize | restore\n");
     return kExitUnusable;
 }
 
@@ -193,6 +233,17 @@ int main(int argc, char** argv) {
     }
     if (command == "closebutton") {
         return printCloseButton();
+    }
+    if (command == "move" && argc > 3) {
+        const auto left = number(argv[2]);
+        const auto top = number(argv[3]);
+        return left && top ? moveWindow(*left, *top) : usage();
+    }
+    if (command == "minimize") {
+        return showWindow(SW_MINIMIZE);
+    }
+    if (command == "restore") {
+        return showWindow(SW_RESTORE);
     }
     if (command == "leaks" && argc > 2) {
         const int clicks = std::atoi(argv[2]);
