@@ -1,9 +1,11 @@
 # Tolvane: `make run` sets up, builds and starts the window; `make test` sets up, builds and runs every test.
 SHELL := /bin/bash
 
-# Debian packages the Linux build, its tests and its fonts need; the last line builds and checks the
-# Debian package (CPack's dependency scan, the desktop entry's, metainfo's and package's validators).
+# Debian packages the Linux build, its tests and its fonts need (Qt's private headers let a test switch
+# Qt's accessibility on as a screen reader would); the last line builds and checks the Debian package
+# (CPack's dependency scan, the desktop entry's, metainfo's and package's validators).
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev \
+                  qt6-base-private-dev \
                   xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai \
                   python3 openbox \
                   dpkg-dev file desktop-file-utils appstream lintian

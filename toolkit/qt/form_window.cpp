@@ -1,5 +1,7 @@
 #include "toolkit/qt/form_window.h"
 
+#include "toolkit/qt/label_accessibility.h"
+
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -11,6 +13,7 @@ namespace tolvane::qt {
 FormWindow::FormWindow(const FormContent& content, FormEvents& events) : content_(content), events_(events) {
     // Every pixel is painted by paintFormContent, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    installLabelAccessibility();
 }
 
 void FormWindow::repaintLabel(std::size_t label) {

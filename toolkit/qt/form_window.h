@@ -27,6 +27,8 @@ class FormWindow final : public QWidget {
     // Repaints one label at once, after its colour or caption changed.
     void repaintLabel(std::size_t label);
 
+    const FormContent& content() const { return content_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

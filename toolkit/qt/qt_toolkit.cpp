@@ -1,6 +1,7 @@
 #include "toolkit/qt/qt_toolkit.h"
 
 #include "toolkit/qt/colours.h"
+#include "toolkit/qt/label_accessibility.h"
 #include "toolkit/qt/label_font.h"
 #include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/picture_decoding.h"
@@ -308,6 +309,7 @@ Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) 
     }
     content_.labels[*found].caption = toQString(utf8Text);
     window_->repaintLabel(*found);
+    announceCaptionChange(*window_, *found);
     return kStatusOk;
 }
 

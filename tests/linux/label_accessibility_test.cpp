@@ -1,0 +1,160 @@
+// The window's labels as a screen reader reads them through Qt's accessibility, in-process on the
+// offscreen platform: one child per label named by its caption, buttons for the clickable ones, the
+// names after a click, the name changes announced, and a click through the press action.
+#include "app/frmbzz.h"
+#include "toolkit/qt/qt_toolkit.h"
+
+#include <QAccessible>
+#include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tolvane::qt {
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QPoint centreOf(std::string_view name) {
+    const ControlDescription& control = *findControl(Frmbzz, name);
+    return {static_cast<int>(control.left + control.width / 2) / 15,
+            static_cast<int>(control.top + control.height / 2) / 15};
+}
+
+// The accessible child of the window that a named label is, found by its place among the labels.
+QAccessibleInterface* labelChild(QtToolkit& toolkit, std::string_view name) {
+    const auto& labels = toolkit.content().labels;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        if (labels[i].control->index < 0 && labels[i].control->name == name) {
+            return QAccessible::queryAccessibleInterface(&toolkit.window())->child(static_cast<int>(i));
+        }
+    }
+    return nullptr;
+}
+
+// Keeps the name changes Qt's accessibility is told of while it lives, as (event's object, child name).
+class NameChangeRecorder {
+  public:
+    NameChangeRecorder() {
+        recorder_ = this;
+        previous_ = QAccessible::installUpdateHandler(&record);
+        // Qt passes events on only while assistive technology is listening, which on the desktop the
+        // AT-SPI bus tells it; here the test plays that part, as Qt's own accessibility tests do.
+        accessibility_ = QGuiApplicationPrivate::platformIntegration()->accessibility();
+        if (accessibility_ != nullptr) {
+            accessibility_->setActive(true);
+        }
+    }
+    ~NameChangeRecorder() {
+        if (accessibility_ != nullptr) {
+            accessibility_->setActive(false);
+        }
+        QAccessible::installUpdateHandler(previous_);
+        recorder_ = nullptr;
+    }
+    NameChangeRecorder(const NameChangeRecorder&) = delete;
+    NameChangeRecorder& operator=(const NameChangeRecorder&) = delete;
+
+    std::vector<QString> names;
+
+  private:
+    static void record(QAccessibleEvent* event) {
+        if (event->type() != QAccessible::NameChanged) {
+            return;
+        }
+        QAccessibleInterface* changed = event->accessibleInterface();
+        recorder_->names.push_back(changed != nullptr ? changed->text(QAccessible::Name) : QString("?"));
+    }
+
+    static inline NameChangeRecorder* recorder_ = nullptr;
+    QAccessible::UpdateHandler previous_ = nullptr;
+    QPlatformAccessibility* accessibility_ = nullptr;
+};
+
+TEST(LabelAccessibilityTest, EveryLabelIsAChildNamedByItsCaption) {
+    QtToolkit toolkit(Frmbzz);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&toolkit.window());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), text("0-10 Tolvane"));
+    // 39 labels, then the four picture boxes.
+    ASSERT_EQ(window->childCount(), 39 + 4);
+
+    const auto& labels = toolkit.content().labels;
+    int buttons = 0;
+    for (int i = 0; i < 39; ++i) {
+        QAccessibleInterface* child = window->child(i);
+        ASSERT_NE(child, nullptr);
+        const LabelView& label = labels[static_cast<std::size_t>(i)];
+        EXPECT_EQ(child->text(QAccessible::Name), label.caption) << i;
+        EXPECT_EQ(child->parent(), window);
+        EXPECT_EQ(window->indexOfChild(child), i);
+        EXPECT_EQ(child->rect(),
+                  QRect(toolkit.window().mapToGlobal(label.rect.topLeft()), label.rect.size()));
+        const bool clickable = label.control->click != nullptr;
+        EXPECT_EQ(child->role(), clickable ? QAccessible::Button : QAccessible::StaticText) << i;
+        EXPECT_EQ(child->actionInterface() != nullptr, clickable) << i;
+        buttons += clickable ? 1 : 0;
+    }
+    EXPECT_EQ(buttons, 25 + 1); // the ages and the exit
+
+    EXPECT_EQ(labelChild(toolkit, "Label19")->text(QAccessible::Name), text("2.5岁"));
+    EXPECT_EQ(labelChild(toolkit, "Label17")->text(QAccessible::Name), text("退出"));
+    EXPECT_EQ(labelChild(toolkit, "Label17")->role(), QAccessible::Button);
+    EXPECT_EQ(labelChild(toolkit, "Label50")->role(), QAccessible::StaticText);
+
+    // What lies under a point is the label drawn there.
+    const QPoint onAge = toolkit.window().mapToGlobal(centreOf("Label19"));
+    EXPECT_EQ(window->childAt(onAge.x(), onAge.y()), labelChild(toolkit, "Label19"));
+}
+
+TEST(LabelAccessibilityTest, AClickRenamesTheValueLabelsAndAnnouncesEachChange) {
+    QtToolkit toolkit(Frmbzz);
+    const NameChangeRecorder recorder;
+    ASSERT_TRUE(QAccessible::isActive()) << "the platform has no accessibility to switch on";
+    QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label19"));
+
+    EXPECT_EQ(labelChild(toolkit, "Label9")->text(QAccessible::Name), text("2.5岁"));
+    EXPECT_EQ(labelChild(toolkit, "Label50")->text(QAccessible::Name), text("12.1-15.3"));
+    EXPECT_EQ(labelChild(toolkit, "Label60")->text(QAccessible::Name), text("11.7-14.7"));
+    EXPECT_EQ(labelChild(toolkit, "Label70")->text(QAccessible::Name), text("88.9-95.8"));
+    EXPECT_EQ(labelChild(toolkit, "Label80")->text(QAccessible::Name), text("87.9-94.7"));
+    // One announcement per caption written, in the order the click writes them, each naming the label
+    // that changed with its new text; colours alone announce nothing.
+    EXPECT_EQ(recorder.names, (std::vector<QString>{text("2.5岁"), text("12.1-15.3"), text("11.7-14.7"),
+                                                    text("88.9-95.8"), text("87.9-94.7")}));
+}
+
+TEST(LabelAccessibilityTest, ThePressActionClicksTheLabel) {
+    QtToolkit toolkit(Frmbzz);
+    toolkit.window().show();
+    QAccessibleInterface* age = labelChild(toolkit, "Label2");
+    ASSERT_NE(age->actionInterface(), nullptr);
+    EXPECT_EQ(age->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    age->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(labelChild(toolkit, "Label9")->text(QAccessible::Name), text("1月"));
+    EXPECT_EQ(labelChild(toolkit, "Label50")->actionInterface(), nullptr);
+}
+
+TEST(LabelAccessibilityTest, TheLabelsGoWithTheWindow) {
+    std::vector<QAccessible::Id> ids;
+    {
+        QtToolkit toolkit(Frmbzz);
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&toolkit.window());
+        for (int i = 0; i < 39; ++i) {
+            ids.push_back(QAccessible::uniqueId(window->child(i)));
+        }
+    }
+    for (const QAccessible::Id id : ids) {
+        EXPECT_EQ(QAccessible::accessibleInterface(id), nullptr);
+    }
+}
+
+} // namespace
+} // namespace tolvane::qt

@@ -1,0 +1,191 @@
+#include "toolkit/qt/label_accessibility.h"
+
+#include "toolkit/qt/form_window.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWindow>
+#include <memory>
+#include <vector>
+
+namespace tolvane::qt {
+
+namespace {
+
+bool isClickable(const LabelView& label) {
+    return label.control->click != nullptr;
+}
+
+// One label as assistive technology sees it. It has no QObject of its own; the window's interface
+// makes it, and Qt's accessibility cache owns it until the window's interface goes.
+class LabelInterface final : public QAccessibleInterface, public QAccessibleActionInterface {
+  public:
+    LabelInterface(FormWindow& window, std::size_t label) : window_(window), label_(label) {}
+
+    bool isValid() const override { return true; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return window_.windowHandle(); }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(&window_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+    QString text(QAccessible::Text which) const override {
+        return which == QAccessible::Name ? view().caption : QString();
+    }
+    // The captions are the program's to write, not the user's.
+    void setText(QAccessible::Text, const QString&) override {}
+
+    QRect rect() const override {
+        const QRect& rect = view().rect;
+        return {window_.mapToGlobal(rect.topLeft()), rect.size()};
+    }
+
+    // The ages and the exit act on a click, so a screen reader user meets them as buttons.
+    QAccessible::Role role() const override {
+        return isClickable(view()) ? QAccessible::Button : QAccessible::StaticText;
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.invisible = !window_.isVisible();
+        state.readOnly = !isClickable(view());
+        return state;
+    }
+
+    QColor foregroundColor() const override { return view().foreColour; }
+    QColor backgroundColor() const override { return view().backColour; }
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ActionInterface && isClickable(view())) {
+            return static_cast<QAccessibleActionInterface*>(this);
+        }
+        return nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+    // Pressing the button is a click on the label, delivered the way the pointer's would be.
+    void doAction(const QString& action) override {
+        if (action != pressAction() || !window_.isEnabled()) {
+            return;
+        }
+        const QPointF centre = QRectF(view().rect).center();
+        const QPointF global = window_.mapToGlobal(centre);
+        QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&window_, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(&window_, &release);
+    }
+
+  private:
+    const LabelView& view() const { return window_.content().labels.at(label_); }
+
+    FormWindow& window_;
+    std::size_t label_;
+};
+
+// The window: its labels first, in creation order, then its child widgets (the picture boxes) as Qt
+// reports them anyway.
+class FormWindowInterface final : public QAccessibleWidget {
+  public:
+    explicit FormWindowInterface(FormWindow& window)
+        : QAccessibleWidget(&window, QAccessible::Window), window_(window),
+          labelIds_(window.content().labels.size(), 0) {}
+
+    ~FormWindowInterface() override {
+        for (const QAccessible::Id id : labelIds_) {
+            if (id != 0) {
+                QAccessible::deleteAccessibleInterface(id);
+            }
+        }
+    }
+    FormWindowInterface(const FormWindowInterface&) = delete;
+    FormWindowInterface& operator=(const FormWindowInterface&) = delete;
+
+    int childCount() const override { return labelCount() + QAccessibleWidget::childCount(); }
+
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0) {
+            return nullptr;
+        }
+        if (index >= labelCount()) {
+            return QAccessibleWidget::child(index - labelCount());
+        }
+        QAccessible::Id& id = labelIds_[static_cast<std::size_t>(index)];
+        if (id == 0) {
+            // Qt's accessibility cache owns what it registers, so the interface is handed over raw.
+            id = QAccessible::registerAccessibleInterface(
+                std::make_unique<LabelInterface>(window_, static_cast<std::size_t>(index)).release());
+        }
+        return QAccessible::accessibleInterface(id);
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (std::size_t i = 0; i < labelIds_.size(); ++i) {
+            if (labelIds_[i] != 0 && QAccessible::accessibleInterface(labelIds_[i]) == child) {
+                return static_cast<int>(i);
+            }
+        }
+        const int widget = QAccessibleWidget::indexOfChild(child);
+        return widget < 0 ? -1 : labelCount() + widget;
+    }
+
+    // The picture boxes lie above the window's surface, so they are asked first.
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const QPoint local = window_.mapFromGlobal(QPoint(x, y));
+        for (int i = labelCount(); i < childCount(); ++i) {
+            if (QAccessibleInterface* widget = child(i); widget != nullptr && widget->rect().contains(x, y)) {
+                return widget;
+            }
+        }
+        const auto& labels = window_.content().labels;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i].rect.contains(local)) {
+                return child(static_cast<int>(i));
+            }
+        }
+        return nullptr;
+    }
+
+  private:
+    int labelCount() const { return static_cast<int>(labelIds_.size()); }
+
+    FormWindow& window_;
+    mutable std::vector<QAccessible::Id> labelIds_;
+};
+
+QAccessibleInterface* formWindowFactory(const QString&, QObject* object) {
+    auto* window = dynamic_cast<FormWindow*>(object);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    // Owned by Qt's accessibility cache from here on, and deleted with the window.
+    return std::make_unique<FormWindowInterface>(*window).release();
+}
+
+} // namespace
+
+void installLabelAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(&formWindowFactory);
+        return true;
+    }();
+    static_cast<void>(installed);
+}
+
+void announceCaptionChange(FormWindow& window, std::size_t label) {
+    // Named by the window and the label's index among its children: Qt builds no interface for it
+    // unless someone listens.
+    QAccessibleEvent event(&window, QAccessible::NameChanged);
+    event.setChild(static_cast<int>(label));
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace tolvane::qt
