@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End to end under Wine: tolvane.exe docks at the top, left and right edges of the screen, driven by the
 real pointer, through the Win32 layer's services (GetCursorPos, GetWindowRect, WindowState, Top, Left,
-Width, Height, Screen.Width, Show).
+Width, Height, Screen.Width, Show), which tolvane_probe services first checks against user32 one by one.
 
 Right after start, with the pointer elsewhere, the window slides behind the top edge and leaves a
 40-twip strip; the pointer on the strip brings it back to 10 twips beyond the edge; moving away hides it
@@ -37,15 +37,18 @@ def pixels(twips):
     return round(twips / TWIPS_PER_PIXEL)
 
 
-def wait_for_outer(session, predicate, what):
+def wait_for_outer(session, predicate, what, size=None):
     """Windows' view of the window once its outer rectangle satisfies predicate; fails after a while
-    saying where the window was."""
+    saying where the window was. With a size, the window must have kept it: docking only moves."""
     deadline = time.monotonic() + DOCKING_TIMEOUT_S
     info = session.window_info()
     while not predicate(info.outer):
         check(time.monotonic() < deadline, f"the window is at {info.outer}, not {what}")
         time.sleep(0.1)
         info = session.window_info()
+    if size is not None:
+        check((info.outer.width, info.outer.height) == (size.width, size.height),
+              f"{what}, the window is {info.outer.width}x{info.outer.height}, not {size.width}x{size.height}")
     return info
 
 
@@ -108,7 +111,7 @@ def dock_top(session, layout, artifacts, size):
     selection made while revealed is there after the next hide and reveal."""
     hidden = pixels(STRIP_TWIPS - size.height * TWIPS_PER_PIXEL)
     revealed = pixels(-OVERSHOOT_TWIPS)
-    info = wait_for_outer(session, lambda r: r.y == hidden, f"hidden at the top (top {hidden})")
+    info = wait_for_outer(session, lambda r: r.y == hidden, f"hidden at the top (top {hidden})", size)
     check(info.outer.x == 0, f"hiding at the top moved the window sideways to {info.outer}")
     check(info.flag("visible"), "the hidden window is not visible")
     strip_on_screen(session, info.outer, "top")
@@ -116,7 +119,7 @@ def dock_top(session, layout, artifacts, size):
 
     # The screen's top row, over the strip.
     session.move_pointer(size.width // 2, 0)
-    wait_for_outer(session, lambda r: (r.x, r.y) == (0, revealed), f"revealed at the top (top {revealed})")
+    wait_for_outer(session, lambda r: (r.x, r.y) == (0, revealed), f"revealed at the top (top {revealed})", size)
     save_screen(session, artifacts, "top-2-revealed")
 
     session.wait_for(lambda s: fill_colour(s, layout, CLICKED, session.window_info().client) == layout.idle,
@@ -125,34 +128,38 @@ def dock_top(session, layout, artifacts, size):
     selection = shown_selection(session, layout)
 
     session.move_pointer(*AWAY)
-    info = wait_for_outer(session, lambda r: (r.x, r.y) == (0, hidden), "hidden at the top again")
+    info = wait_for_outer(session, lambda r: (r.x, r.y) == (0, hidden), "hidden at the top again", size)
     strip_on_screen(session, info.outer, "top")
     save_screen(session, artifacts, "top-3-hidden")
 
     session.move_pointer(size.width - 10, 0)
-    wait_for_outer(session, lambda r: (r.x, r.y) == (0, revealed), "revealed at the top again")
+    wait_for_outer(session, lambda r: (r.x, r.y) == (0, revealed), "revealed at the top again", size)
     check(shown_selection(session, layout) == selection, "the selection changed through hiding and revealing")
     session.move_pointer(*AWAY)
-    wait_for_outer(session, lambda r: r.y == hidden, "hidden at the top once more")
+    wait_for_outer(session, lambda r: r.y == hidden, "hidden at the top once more", size)
 
 
-def dock_side(session, artifacts, edge, hidden, revealed, pointer_x):
+def dock_side(session, artifacts, size, edge, hidden, revealed, pointer_x):
     """The window, moved against the edge with the pointer off it, hides there, comes back with the
     pointer on its strip and hides again; only its left changes."""
-    info = wait_for_outer(session, lambda r: r.x == hidden and r.y > 4, f"hidden at the {edge} (left {hidden})")
+    info = wait_for_outer(session, lambda r: r.x == hidden and r.y > 4, f"hidden at the {edge} (left {hidden})", size)
     top = info.outer.y
     strip_on_screen(session, info.outer, edge)
     save_screen(session, artifacts, f"{edge}-1-hidden")
     session.move_pointer(pointer_x, top + info.outer.height // 2)
-    wait_for_outer(session, lambda r: (r.x, r.y) == (revealed, top), f"revealed at the {edge} (left {revealed})")
+    wait_for_outer(session, lambda r: (r.x, r.y) == (revealed, top), f"revealed at the {edge} (left {revealed})", size)
     save_screen(session, artifacts, f"{edge}-2-revealed")
     session.move_pointer(*AWAY)
-    info = wait_for_outer(session, lambda r: (r.x, r.y) == (hidden, top), f"hidden at the {edge} again")
+    info = wait_for_outer(session, lambda r: (r.x, r.y) == (hidden, top), f"hidden at the {edge} again", size)
     strip_on_screen(session, info.outer, edge)
     save_screen(session, artifacts, f"{edge}-3-hidden")
 
 
 def test(session, layout, artifacts):
+    # The services first, on a window of the layer in the probe's own process.
+    status, out = session.probe("services", allow_failure=True)
+    check(status == 0, "the Win32 layer's window services:\n" + out)
+
     session.move_pointer(*AWAY)
     program = session.start([session.wine, session.program])
     info = session.window_info()
@@ -166,17 +173,17 @@ def test(session, layout, artifacts):
 
     # Left: moved by the X server, as a window manager moves a window the user drags.
     session.run("xdotool", "windowmove", str(window), "0", "200")
-    dock_side(session, artifacts, "left", pixels(STRIP_TWIPS - size.width * TWIPS_PER_PIXEL),
+    dock_side(session, artifacts, size, "left", pixels(STRIP_TWIPS - size.width * TWIPS_PER_PIXEL),
               pixels(-OVERSHOOT_TWIPS), 0)
 
     # Right: moved by another Windows program, its right edge on the screen's.
     session.probe("move", str(screen_width - size.width), "300")
-    dock_side(session, artifacts, "right", pixels(screen_width * TWIPS_PER_PIXEL - STRIP_TWIPS),
+    dock_side(session, artifacts, size, "right", pixels(screen_width * TWIPS_PER_PIXEL - STRIP_TWIPS),
               pixels((screen_width - size.width) * TWIPS_PER_PIXEL + OVERSHOOT_TWIPS), screen_width - 1)
 
     # Against no edge: left alone with the pointer off it and over it.
     session.probe("move", "300", "250")
-    free = wait_for_outer(session, lambda r: (r.x, r.y) == (300, 250), "moved to 300, 250").outer
+    free = wait_for_outer(session, lambda r: (r.x, r.y) == (300, 250), "moved to 300, 250", size).outer
     stays_put(session, window, free, "pointer off the window")
     session.move_pointer(*free.center())
     stays_put(session, window, free, "pointer over the window")
@@ -194,14 +201,14 @@ def test(session, layout, artifacts):
         check(info.flag("iconic") and info.outer.y == parked.outer.y,
               f"the minimized window was moved to {info.outer} from {parked.outer}")
     session.probe("restore")
-    info = wait_for_outer(session, lambda r: (r.x, r.y) == (free.x, free.y), "restored where it was")
+    info = wait_for_outer(session, lambda r: (r.x, r.y) == (free.x, free.y), "restored where it was", size)
     check(not info.flag("iconic"), "the restored window is still iconic")
     stays_put(session, window, free, "restored, pointer off the window")
 
     # The timer still runs: pushed against the top edge, the window hides there, and only its top moves.
     session.probe("move", str(free.x), "0")
     wait_for_outer(session, lambda r: (r.x, r.y) == (free.x, pixels(STRIP_TWIPS - size.height * TWIPS_PER_PIXEL)),
-                   "hidden at the top after all that")
+                   "hidden at the top after all that", size)
     check(program.poll() is None, f"the program ended; it said: {session.log('program')}")
 
 

@@ -11,11 +11,14 @@
 //                               dragging it would, keeping its size, z-order and the active window
 //   tolvane_probe minimize      minimizes the window (ShowWindow SW_MINIMIZE)
 //   tolvane_probe restore       restores a minimized window (ShowWindow SW_RESTORE)
+//   tolvane_probe services      checks the Win32 layer's window services on a window of its own
+//                               (layer_services.h)
 #include "app/frmbzz.h"
 #include "reference/reference_table.h"
 #include "tests/windows/probe/caption_render.h"
 #include "tests/windows/probe/font_fit.h"
 #include "tests/windows/probe/gui_resources.h"
+#include "tests/windows/probe/layer_services.h"
 #include "tests/windows/probe/target_window.h"
 #include "toolkit/win32/pixel_scale.h"
 #include "toolkit/win32/unique_handle.h"
@@ -209,7 +212,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: tolvane_probe window | fonts | leaks CLICKS | masks AGE_LABEL | closebutton | move X Y "
-        "| minimize | restore\n");
+        "| minimize | restore | services\n");
     return kExitUnusable;
 }
 
@@ -238,6 +241,9 @@ int main(int argc, char** argv) {
         const auto left = number(argv[2]);
         const auto top = number(argv[3]);
         return left && top ? moveWindow(*left, *top) : usage();
+    }
+    if (command == "services") {
+        return checkLayerServices(stdout) == 0 ? 0 : kExitFailed;
     }
     if (command == "minimize") {
         return showWindow(SW_MINIMIZE);
