@@ -5,8 +5,11 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <atomic>
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <xcb/xcb.h>
 
 namespace tolvane {
 
@@ -30,13 +33,36 @@ bool chooseWindowSystem() {
     return true;
 }
 
-// Qt ends a program whose platform will not start (a display that does not answer) with abort(); say
-// plainly what went wrong and end with an ordinary failure status instead.
-void endOnFatalPlatformMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+// True while the QApplication is being made: a fatal message then means the display would not open.
+std::atomic<bool> startingPlatform{false};
+
+// Whether the connection to the X server, once made, is broken: the server went away or closed it.
+bool displayConnectionBroken() {
+    if (startingPlatform || qGuiApp == nullptr) {
+        return false;
+    }
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr && x11->connection() != nullptr && xcb_connection_has_error(x11->connection()) != 0;
+}
+
+std::string displayName() {
+    return '"' + qgetenv("DISPLAY").toStdString() + '"';
+}
+
+// Qt ends a program whose display will not open with abort(), a core dump; and one whose display goes
+// away while it runs from deep inside its event handling, with exit() (Qt 6.4) or abort() (later
+// versions), each after a message. Say plainly what went wrong and end at once with an ordinary failure
+// status instead: there is nothing to save, and nothing of the window to tidy up without its display.
+// Whatever else Qt reports is passed on; its other fatal messages still end the program as Qt does.
+void reportQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
     std::cerr << "tolvane: " << message.toStdString() << '\n';
-    if (type == QtFatalMsg) {
-        std::cerr << "tolvane: cannot open the window on display \"" << qgetenv("DISPLAY").toStdString()
-                  << "\".\n";
+    if (displayConnectionBroken()) {
+        std::cerr << "tolvane: lost the connection to display " << displayName()
+                  << ": the X server went away, and the window with it.\n";
+        std::_Exit(kExitNoDisplay);
+    }
+    if (type == QtFatalMsg && startingPlatform) {
+        std::cerr << "tolvane: cannot open the window on display " << displayName() << ".\n";
         std::_Exit(kExitNoDisplay);
     }
 }
@@ -47,9 +73,10 @@ int startToolkit(const WindowDescription& window, int argc, char** argv) {
     if (!chooseWindowSystem()) {
         return kExitNoDisplay;
     }
-    const QtMessageHandler previous = qInstallMessageHandler(endOnFatalPlatformMessage);
+    qInstallMessageHandler(reportQtMessage);
+    startingPlatform = true;
     const QApplication application(argc, argv);
-    qInstallMessageHandler(previous);
+    startingPlatform = false;
 
     qt::QtToolkit toolkit(window);
     return toolkit.run();
