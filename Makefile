@@ -2,11 +2,14 @@
 SHELL := /bin/bash
 
 # Debian packages the Linux build, its tests and its fonts need (Qt's private headers let a test switch
-# Qt's accessibility on as a screen reader would); the last line builds and checks the Debian package
-# (CPack's dependency scan, the desktop entry's, metainfo's and package's validators).
+# Qt's accessibility on as a screen reader would; xrandr changes a test display's size; WenQuanYi Micro Hei
+# is a CJK font of none of the label faces' families, for the test of the fonts' fallback); the last line
+# builds and checks the Debian package (CPack's dependency scan, the desktop entry's, metainfo's and
+# package's validators).
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev \
                   qt6-base-private-dev \
-                  xvfb xauth xdotool x11-utils imagemagick fontconfig fonts-arphic-uming fonts-arphic-ukai \
+                  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick fontconfig \
+                  fonts-arphic-uming fonts-arphic-ukai fonts-wqy-microhei \
                   python3 openbox \
                   dpkg-dev file desktop-file-utils appstream lintian
 # Debian packages the Windows cross-build and its tests under Wine need.
@@ -20,7 +23,7 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs the docking step's fuzzer.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize package fuzz clean
+.PHONY: all deps configure build run test test-sanitize soak package fuzz clean
 
 all: build
 
@@ -58,6 +61,11 @@ test-sanitize: deps
 	@cmake --preset sanitize >/dev/null
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+
+# On demand: the full soak of both programs (2,000 clicks and 200 hide/reveal cycles each); `make test`
+# runs a short one.
+soak: build
+	TOLVANE_SOAK=full ctest --preset linux -L soak
 
 # The Debian package of the Linux program and the zip of the Windows program, into build/packages.
 PACKAGES_DIR := $(CURDIR)/build/packages
