@@ -17,13 +17,15 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wi
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# Debian packages only `make bench` needs: Google Benchmark and callgrind.
+BENCH_PACKAGES := libbenchmark-dev valgrind
 
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 JOBS ?= $(shell nproc)
 # How long `make fuzz` runs the docking step's fuzzer.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize soak package fuzz clean
+.PHONY: all deps configure build run test test-sanitize soak package fuzz bench clean
 
 all: build
 
@@ -83,6 +85,11 @@ fuzz:
 	@mkdir -p build/fuzz/corpus
 	build/fuzz/tests/reliability/docking_step_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  build/fuzz/corpus
+
+# On demand: the benchmarks of bench/ on both builds; they write their figures to BENCHMARKS.md.
+bench:
+	@$(MAKE) --no-print-directory build PACKAGES="$(PACKAGES) $(BENCH_PACKAGES)"
+	python3 bench/run_benchmarks.py $(CURDIR)
 
 clean:
 	rm -rf build

@@ -1,0 +1,392 @@
+#!/usr/bin/env python3
+"""Runs every benchmark of bench/ and writes the figures, the commands and the machine to BENCHMARKS.md.
+
+    bench/run_benchmarks.py REPO_DIR      (what `make bench` runs, after building both presets)
+
+Start-up, idle and memory run on one private Xvfb with a throwaway Wine prefix (tests/windows'
+WineSession); the Linux and Windows programs and their minimal windows take turns. Nothing here is a
+test: the targets are compared and named, never enforced.
+"""
+
+import json
+import os
+import platform
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+REPO = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), ".."))
+sys.path.insert(0, os.path.join(REPO, "tests", "windows"))
+from wine_session import WineSession  # noqa: E402
+
+LINUX = os.path.join(REPO, "build", "linux")
+WINDOWS = os.path.join(REPO, "build", "windows")
+BENCH = os.path.join(LINUX, "bench")
+OUT = os.path.join(REPO, "BENCHMARKS.md")
+
+STARTUP_RUNS = int(os.environ.get("TOLVANE_BENCH_STARTUP_RUNS", "15"))
+# Wine takes seconds to start a program; fewer runs keep `make bench` within minutes.
+WINE_STARTUP_RUNS = int(os.environ.get("TOLVANE_BENCH_WINE_STARTUP_RUNS", "8"))
+IDLE_S = int(os.environ.get("TOLVANE_BENCH_IDLE_S", "60"))
+SETTLE_S = 3  # after start, before memory is read and the idle period begins
+CLICKS = 2000
+TICKS = 100000
+# The age labels' light blue, as the X server holds it; both minimal windows paint all of themselves in it.
+LIGHT_BLUE = "C0C0FF"
+# Of the screen's top-left 200 x 200 pixels: the real window shows several age labels there.
+MIN_PIXELS = "2000"
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+
+
+def sh(command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, check=True, **kwargs).stdout
+
+
+def machine():
+    cpu = "unknown"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    return {
+        "date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
+        "nproc": sh(["nproc"]).strip(),
+        "cpu": cpu,
+        "kernel": platform.release(),
+        "load": " ".join(open("/proc/loadavg").read().split()[:3]),
+        "qt": sh(["dpkg-query", "-W", "-f=${Version}", "libqt6widgets6"]).strip(),
+        "wine": sh(["dpkg-query", "-W", "-f=${Version}", "wine64"]).strip(),
+    }
+
+
+# Core: Google Benchmark and the allocation count
+# -----------------------------------------------
+
+def core():
+    binary = os.path.join(BENCH, "core_bench")
+    if not os.path.exists(binary):
+        return None
+    result = subprocess.run([binary, "--benchmark_format=json", "--benchmark_repetitions=5",
+                             "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.3"],
+                            capture_output=True, text=True)
+    proof = [line for line in result.stdout.splitlines() if line.startswith("allocations in")]
+    data = json.loads(result.stdout[result.stdout.index("{"):])
+    rows = []
+    for b in data["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            rows.append((b["run_name"], b.get("label", ""), b["real_time"], b["cpu_time"], b.get("allocs", 0)))
+    return {"rows": rows, "proof": proof, "ok": result.returncode == 0}
+
+
+def instructions_per_tick():
+    binary = os.path.join(BENCH, "tick_loop")
+    figures = {}
+    for mode in ("rest", "over", "alternate"):
+        out_file = os.path.join(BENCH, f"callgrind.{mode}.out")
+        subprocess.run(["valgrind", "--tool=callgrind", "--toggle-collect=tolvane::Timer1_Timer*",
+                        f"--callgrind-out-file={out_file}", binary, mode, str(TICKS)],
+                       capture_output=True, text=True, check=True)
+        with open(out_file) as f:
+            total = next(int(line.split()[1]) for line in f if line.startswith(("summary:", "totals:")))
+        figures[mode] = total / TICKS
+    return figures
+
+
+# Start-up, idle, memory, click to repaint: on one Xvfb
+# ------------------------------------------------------
+
+def first_paint(session, command):
+    result = subprocess.run([os.path.join(BENCH, "first_paint"), LIGHT_BLUE, MIN_PIXELS, "60000", "--", *command],
+                            env=session.env, capture_output=True, text=True)
+    time.sleep(0.3)  # the killed window gone from the screen before the next start
+    if result.returncode != 0:
+        raise RuntimeError(f"first_paint {command}: {result.stderr.strip()}")
+    return float(result.stdout.strip())
+
+
+def startup(session, pairs):
+    """pairs: {name: (floor command, program command, runs)}; runs alternate floor, program, floor ..."""
+    results = {}
+    for name, (floor, program, runs) in pairs.items():
+        first_paint(session, floor)  # warm the caches (and Wine's services) before counting
+        first_paint(session, program)
+        floors, programs = [], []
+        for _ in range(runs):
+            floors.append(first_paint(session, floor))
+            programs.append(first_paint(session, program))
+        results[name] = (statistics.median(floors), statistics.median(programs), floors, programs)
+    return results
+
+
+def find_process(name, started_after):
+    """The pid of the newest process whose command line names this file (Wine's loader may run the
+    program in a process of its own)."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                command = f.read().replace(b"\0", b" ").decode(errors="replace")
+            start = int(open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[19])
+        except OSError:
+            continue
+        if name in command and "first_paint" not in command and start >= started_after:
+            found.append((start, int(pid)))
+    return max(found)[1] if found else None
+
+
+def cpu_ticks(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime + stime
+
+
+def rss_kib(pid):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1])
+    return 0
+
+
+def boot_ticks():
+    return int(float(open("/proc/uptime").read().split()[0]) * CLK_TCK)
+
+
+def idle_and_memory(session, programs):
+    """programs: {name: (command, file name to find its process by)}; all run at once."""
+    started_after = boot_ticks() - CLK_TCK
+    processes = [session.start(command, name=name) for name, (command, _) in programs.items()]
+    time.sleep(SETTLE_S)
+    pids = {name: find_process(match, started_after) for name, (_, match) in programs.items()}
+    rss = {name: rss_kib(pid) for name, pid in pids.items()}
+    before = {name: cpu_ticks(pid) for name, pid in pids.items()}
+    server = find_process("wineserver", 0)
+    server_before = cpu_ticks(server) if server else 0
+    clock = time.monotonic()
+    time.sleep(IDLE_S)
+    elapsed = time.monotonic() - clock
+    cpu = {name: (cpu_ticks(pid) - before[name]) / CLK_TCK / elapsed * 100 for name, pid in pids.items()}
+    server_cpu = (cpu_ticks(server) - server_before) / CLK_TCK / elapsed * 100 if server else None
+    for process in processes:
+        process.terminate()
+        process.wait(timeout=30)
+    return rss, cpu, server_cpu, elapsed
+
+
+def click_repaint(session):
+    figures = {}
+    for name, command, env in (
+            ("Linux, Qt offscreen", [os.path.join(BENCH, "click_repaint_qt"), str(CLICKS)], {"QT_QPA_PLATFORM": "offscreen"}),
+            ("Linux, Qt xcb on Xvfb", [os.path.join(BENCH, "click_repaint_qt"), str(CLICKS)], {"QT_QPA_PLATFORM": "xcb"}),
+            ("Windows, Wine on Xvfb", [session.wine, os.path.join(WINDOWS, "bench", "click_repaint_win32.exe"),
+                                       str(CLICKS)], {})):
+        out = subprocess.run(command, env={**session.env, **env}, capture_output=True, text=True, timeout=300).stdout
+        match = re.search(r"median_ms=([\d.]+) p90_ms=([\d.]+) max_ms=([\d.]+)", out)
+        figures[name] = tuple(float(v) for v in match.groups()) if match else None
+    return figures
+
+
+def sizes():
+    rows = []
+    for name, path, strip in (
+            ("Linux: build/linux/tolvane", os.path.join(LINUX, "tolvane"), "strip"),
+            ("Linux floor: bench/minimal_qt_window", os.path.join(BENCH, "minimal_qt_window"), "strip"),
+            ("Windows: build/windows/tolvane.exe", os.path.join(WINDOWS, "tolvane.exe"), "x86_64-w64-mingw32-strip"),
+            ("Windows floor: bench/minimal_win32_window.exe",
+             os.path.join(WINDOWS, "bench", "minimal_win32_window.exe"), "x86_64-w64-mingw32-strip")):
+        stripped = os.path.join(BENCH, "stripped-" + os.path.basename(path))
+        sh([strip, "-o", stripped, path])
+        rows.append((name, os.path.getsize(path), os.path.getsize(stripped)))
+    return rows
+
+
+# The report
+# ----------
+
+def verdict(ok):
+    return "meets the target" if ok else "**misses the target**"
+
+
+def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_after):
+    exe = os.path.join(WINDOWS, "tolvane.exe")
+    minimal_exe = os.path.join(WINDOWS, "bench", "minimal_win32_window.exe")
+    lines = [
+        "# Benchmarks",
+        "",
+        "Written by `make bench` (bench/run_benchmarks.py); every figure below comes from the last run.",
+        "The figures are only as quiet as the machine was: see the load averages.",
+        "",
+        "## Machine and run",
+        "",
+        f"- run: {m['date']}; load average (1, 5, 15 min) before {m['load']}, after {load_after}",
+        f"- `nproc`: {m['nproc']}; CPU (/proc/cpuinfo): {m['cpu']}; `uname -r`: {m['kernel']}",
+        f"- Qt {m['qt']} (Debian), Wine {m['wine']} (Debian); Linux build RelWithDebInfo, Windows build Release",
+        "  (MinGW-w64), both as `make build` makes them",
+        "",
+        "Reproduce: `make bench` (builds both presets, then runs `bench/run_benchmarks.py .`, about 4 minutes).",
+        "Environment knobs of the script only (the programs read none): `TOLVANE_BENCH_STARTUP_RUNS` (15),",
+        "`TOLVANE_BENCH_WINE_STARTUP_RUNS` (8), `TOLVANE_BENCH_IDLE_S` (60).",
+        "",
+    ]
+
+    lines += ["## Core (Google Benchmark)", "",
+              "`build/linux/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "
+              "--benchmark_min_time=0.3`; medians of 5 repetitions. The recording fake is the unit tests' "
+              "`tests/fake_toolkit` (it appends a string to its log for every operation); the null toolkit "
+              "(`bench/null_toolkit.h`) keeps the state and logs nothing, which is the core's own cost. "
+              "`allocs` counts calls of the global operator new per iteration (the binary replaces it, "
+              "bench/allocation_counter.cpp).", ""]
+    if core_figures:
+        lines += ["| benchmark | case | wall time | CPU time | allocations per iteration |", "|---|---|---|---|---|"]
+        for name, label, real, cpu, allocs in core_figures["rows"]:
+            lines.append(f"| {name.split('/')[0]} | {label} | {real:.1f} ns | {cpu:.1f} ns | {allocs:g} |")
+        lines += ["", "Proof that the work allocates nothing (before the benchmarks, on the null toolkit; the "
+                  "binary fails if any count is not 0):", ""]
+        lines += [f"- {line}" for line in core_figures["proof"]]
+        lines += ["", "Debian's libbenchmark prints \"Library was built as DEBUG\": that is the benchmark "
+                  "library itself; the code measured is built RelWithDebInfo (-O2)."]
+    else:
+        lines.append("core_bench was not built: Google Benchmark (libbenchmark-dev) is missing.")
+    lines += ["", "Instructions per docking tick, under callgrind, counted inside `Timer1_Timer` only, on the null "
+              f"toolkit, over {TICKS} ticks (`valgrind --tool=callgrind --toggle-collect='tolvane::Timer1_Timer*' "
+              f"build/linux/bench/tick_loop MODE {TICKS}`):", ""]
+    lines += [f"- {mode}: {value:.0f} instructions per tick" for mode, value in
+              (("at rest (pointer away, the window hidden again)", ipt["rest"]),
+               ("pointer over (the window brought back)", ipt["over"]),
+               ("hiding and revealing in turn", ipt["alternate"]))]
+    lines += ["", "The platform layer's own work in a real tick (asking the X server for the pointer and the "
+              "window's place) is not in these counts; the idle figures below include it.", ""]
+
+    lines += ["## Start-up: process start to first painted frame", "",
+              f"`build/linux/bench/first_paint {LIGHT_BLUE} {MIN_PIXELS} 60000 -- COMMAND`: reads the clock, "
+              "starts the program, and reads the screen's top-left 200 × 200 pixels back from the X server every "
+              f"millisecond until at least {MIN_PIXELS} of them are the age labels' light blue (#C0C0FF): the "
+              "frame is seen as any X client sees it, once the server has it, and the program is neither "
+              "changed nor told. The floors are minimal windows of the same size that paint themselves in that "
+              "colour: `bench/minimal_qt_window.cpp` (Qt 6 Widgets) and `bench/minimal_win32_window.cpp` "
+              f"(user32/gdi32, linked statically as tolvane.exe is). One Xvfb (1280 × 1024 × 24, no window "
+              f"manager), one warm-up pair, then {STARTUP_RUNS} runs (Wine: {WINE_STARTUP_RUNS}) alternating floor and "
+              "program; medians. "
+              "Under Wine, one persistent wineserver for all runs, so that neither pays for starting Wine's "
+              "services. The 1 ms poll costs the X server a little, equally for both. Target: at most 1.2× "
+              "the floor.", ""]
+    lines += ["| build | floor median | program median | ratio | |", "|---|---|---|---|---|"]
+    for name, (floor, program, floors, programs) in start.items():
+        ratio = program / floor
+        lines.append(f"| {name} | {floor:.1f} ms | {program:.1f} ms | {ratio:.2f}× | {verdict(ratio <= 1.2)} |")
+    lines += ["", "All runs (ms):", ""]
+    for name, (_, _, floors, programs) in start.items():
+        lines.append(f"- {name} floor: {', '.join(f'{v:.0f}' for v in floors)}")
+        lines.append(f"- {name} program: {', '.join(f'{v:.0f}' for v in programs)}")
+    lines.append("")
+
+    lines += ["## Click to repaint", "",
+              f"From the button's press to the end of the repaint of the labels the click changes, {CLICKS} "
+              "clicks alternating between \"2.5岁\" and \"1月\" (each click rewrites 25 colours and 5 captions; "
+              "two age labels and the five display labels look different after it). In-process, on the real "
+              "window of each layer:", "",
+              "- Linux: `build/linux/bench/click_repaint_qt` sends the press and release (QMouseEvent) to the "
+              "window and processes events until the window's paint event has ended; on Qt's offscreen "
+              "platform (raster painting into the backing store, no server) and on xcb under Xvfb (the frame "
+              "handed to the X server);",
+              "- Windows: `wine build/windows/bench/click_repaint_win32.exe` sends WM_LBUTTONDOWN and "
+              "WM_LBUTTONUP through the window procedure; the layer repaints each label at once (UpdateWindow), "
+              "so the time runs to the last of those repaints, GDI's batch flushed (GdiFlush). Wine copies the "
+              "window's surface to the X server later, outside the timed part.", "",
+              "Target: median under 2 ms.", "",
+              "| build | median | 90th percentile | largest | |", "|---|---|---|---|---|"]
+    for name, figures in clicks.items():
+        if figures:
+            lines.append(f"| {name} | {figures[0]:.3f} ms | {figures[1]:.3f} ms | {figures[2]:.3f} ms | "
+                         f"{verdict(figures[0] < 2)} |")
+        else:
+            lines.append(f"| {name} | failed | | | |")
+    lines.append("")
+
+    rss, cpu, server_cpu, elapsed = idle
+    lines += ["## Idle and memory", "",
+              f"All four programs started at once on the Xvfb above, the pointer away from the windows, so the "
+              f"real windows dock at the top on their first tick and then tick every 200 ms at rest. Resident "
+              f"memory (VmRSS) read {SETTLE_S} s after the start; CPU time (utime + stime from /proc/PID/stat) "
+              f"over the next {elapsed:.0f} s, as a share of one core (one clock tick is "
+              f"{100 / CLK_TCK / elapsed:.3f} %). Under Wine the process is the program's own; the wineserver, "
+              "which serves both Wine programs, is listed apart. Targets: idle CPU under 0.1 % of one core; "
+              "resident memory at most 3 MiB above the minimal window.", "",
+              "| program | resident after start | idle CPU | |", "|---|---|---|---|"]
+    for name in rss:
+        lines.append(f"| {name} | {rss[name] / 1024:.1f} MiB | {cpu[name]:.3f} % | |")
+    if server_cpu is not None:
+        lines.append(f"| wineserver (both Wine programs) | | {server_cpu:.3f} % | |")
+    lines.append("")
+    for program, floor in (("Linux program", "Linux floor"), ("Windows program (Wine)", "Windows floor (Wine)")):
+        extra = (rss[program] - rss[floor]) / 1024
+        lines.append(f"- {program}: {extra:+.1f} MiB resident against its floor, {verdict(extra <= 3)}; "
+                     f"idle CPU {cpu[program]:.3f} %, {verdict(cpu[program] < 0.1)}.")
+    lines.append("")
+
+    lines += ["## Size", "", "Stripped copies made with `strip -o` (`x86_64-w64-mingw32-strip -o` for the Windows "
+              "files); the Windows files have the C and C++ runtimes linked in, the Linux ones use the system's "
+              "shared Qt.", "", "| file | as built | stripped |", "|---|---|---|"]
+    for name, built, stripped in size_rows:
+        lines.append(f"| {name} | {built / 1024:.0f} KiB | {stripped / 1024:.0f} KiB |")
+    lines.append("")
+
+    misses = []
+    for name, (floor, program, _, _) in start.items():
+        if program / floor > 1.2:
+            misses.append(f"start-up, {name}: {program / floor:.2f}× the floor")
+    for name, figures in clicks.items():
+        if figures and figures[0] >= 2:
+            misses.append(f"click to repaint, {name}: median {figures[0]:.3f} ms")
+    for program, floor in (("Linux program", "Linux floor"), ("Windows program (Wine)", "Windows floor (Wine)")):
+        if (rss[program] - rss[floor]) / 1024 > 3:
+            misses.append(f"memory, {program}: {(rss[program] - rss[floor]) / 1024:+.1f} MiB")
+        if cpu[program] >= 0.1:
+            misses.append(f"idle CPU, {program}: {cpu[program]:.3f} %")
+    lines += ["## Targets missed in this run", ""]
+    lines += [f"- {miss}" for miss in misses] if misses else ["None."]
+    lines.append("")
+    with open(OUT, "w") as f:
+        f.write("\n".join(lines))
+    print("\n".join(lines))
+
+
+def main():
+    for path in (os.path.join(LINUX, "tolvane"), os.path.join(WINDOWS, "tolvane.exe"),
+                 os.path.join(BENCH, "first_paint"), os.path.join(WINDOWS, "bench", "minimal_win32_window.exe")):
+        if not os.path.exists(path):
+            sys.exit(f"run_benchmarks: {path} is not built (make build)")
+    m = machine()
+    print("core ...", flush=True)
+    core_figures = core()
+    ipt = instructions_per_tick()
+    print("size ...", flush=True)
+    size_rows = sizes()
+    with WineSession(WINDOWS) as session:
+        wine = session.wine
+        linux_floor = [os.path.join(BENCH, "minimal_qt_window")]
+        linux_program = [os.path.join(LINUX, "tolvane")]
+        windows_floor = [wine, os.path.join(WINDOWS, "bench", "minimal_win32_window.exe")]
+        windows_program = [wine, os.path.join(WINDOWS, "tolvane.exe")]
+        print("start-up ...", flush=True)
+        start = startup(session, {"Linux (Qt 6 on Xvfb)": (linux_floor, linux_program, STARTUP_RUNS),
+                                  "Windows (Wine on Xvfb)": (windows_floor, windows_program, WINE_STARTUP_RUNS)})
+        print("click to repaint ...", flush=True)
+        clicks = click_repaint(session)
+        print("idle and memory ...", flush=True)
+        idle = idle_and_memory(session, {
+            "Linux program": (linux_program, "build/linux/tolvane"),
+            "Linux floor": (linux_floor, "minimal_qt_window"),
+            "Windows program (Wine)": (windows_program, "tolvane.exe"),
+            "Windows floor (Wine)": (windows_floor, "minimal_win32_window.exe"),
+        })
+    load_after = " ".join(open("/proc/loadavg").read().split()[:3])
+    write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_after)
+    if core_figures and not core_figures["ok"]:
+        sys.exit("run_benchmarks: core_bench failed (a tick or a selection allocated)")
+
+
+if __name__ == "__main__":
+    main()
