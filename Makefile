@@ -6,7 +6,8 @@ SHELL := /bin/bash
 # is a CJK font of none of the label faces' families, for the test of the fonts' fallback); the last line
 # builds and checks the Debian package (CPack's dependency scan, the desktop entry's, metainfo's and
 # package's validators).
-LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev \
+LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libfontconfig-dev \
+                  libgtest-dev libgmock-dev \
                   qt6-base-private-dev \
                   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick fontconfig \
                   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-microhei \

@@ -1,10 +1,12 @@
 #include "toolkit/qt/label_font.h"
 
+#include "toolkit/qt/chinese_font.h"
 #include "toolkit/qt/twips.h"
 
 #include <QFontDatabase>
 #include <array>
 #include <span>
+#include <string>
 
 namespace tolvane::qt {
 
@@ -47,6 +49,19 @@ QStringList labelFontFamilies(std::string_view face) {
     for (const char* family : fallbacksFor(face)) {
         if (installed.contains(QLatin1String(family), Qt::CaseInsensitive)) {
             families << QString::fromLatin1(family);
+        }
+    }
+    if (families.isEmpty()) {
+        // Neither the face nor a font of its style is here. Left to itself, Qt would draw the digits in
+        // the font fontconfig answers for the face's name (a Latin one, too wide) and borrow only the
+        // Han characters elsewhere; so the label asks for the font fontconfig picks for Chinese text
+        // in the face's place, which draws both.
+        for (const std::string& family : simplifiedChineseFamiliesFor(face)) {
+            const QString name = QString::fromStdString(family);
+            if (installed.contains(name, Qt::CaseInsensitive)) {
+                families << name;
+                break;
+            }
         }
     }
     if (!families.contains(described)) {

@@ -1,5 +1,5 @@
 // The font a label is drawn in: the described face where the system has it, otherwise an installed
-// CJK font of the same style.
+// CJK font of the same style, otherwise the CJK font fontconfig picks in the face's place.
 #pragma once
 
 #include "toolkit/description.h"
