@@ -74,6 +74,10 @@ int startToolkit(const WindowDescription& window, int argc, char** argv) {
         return kExitNoDisplay;
     }
     qInstallMessageHandler(reportQtMessage);
+    // The window's class (WM_CLASS) and the desktop entry it belongs to, whatever the program file is
+    // called: the taskbar finds the program's icon through them.
+    QCoreApplication::setApplicationName(QStringLiteral("tolvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tolvane.Tolvane"));
     startingPlatform = true;
     const QApplication application(argc, argv);
     startingPlatform = false;
