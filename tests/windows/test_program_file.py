@@ -14,8 +14,8 @@ import subprocess
 import sys
 
 SKIP = 77
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32.dll", "advapi32.dll",
-               "shell32.dll", "windowscodecs.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll", "ntdll.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32.dll", "oleacc.dll",
+               "advapi32.dll", "shell32.dll", "windowscodecs.dll", "comctl32.dll", "msvcrt.dll", "ucrtbase.dll", "ntdll.dll"}
 NAME_FIELDS = ["CompanyName", "FileDescription", "InternalName", "OriginalFilename", "ProductName"]
 
 

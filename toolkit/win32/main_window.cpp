@@ -86,6 +86,7 @@ bool MainWindow::create() {
     // asking with WM_GETICON) all get the same.
     SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    accessibility_ = std::make_unique<LabelAccessibility>(window_.get(), *content_);
     createControls();
     return true;
 }
@@ -181,6 +182,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         onTimer(static_cast<UINT_PTR>(wParam));
         return 0;
+    case WM_GETOBJECT:
+        return accessibility_ ? accessibility_->answerGetObject(wParam, lParam)
+                              : DefWindowProcW(window_.get(), message, wParam, lParam);
     case WM_DESTROY:
         onDestroy();
         return 0;
@@ -247,6 +251,7 @@ void MainWindow::onTimer(UINT_PTR id) {
 
 // The timers end with the window, and with the last window the program.
 void MainWindow::onDestroy() {
+    accessibility_.reset(); // clients that still hold the labels' object learn that it is gone
     for (const Timer& timer : timers_) {
         KillTimer(window_.get(), timer.id);
     }
@@ -401,7 +406,11 @@ Status MainWindow::setCaption(std::string_view name, std::string_view utf8Text) 
         return kStatusNoSuchControl;
     }
     label->caption = toWide(utf8Text);
-    return repaint(*label);
+    const Status status = repaint(*label);
+    if (accessibility_) {
+        accessibility_->captionChanged(*label);
+    }
+    return status;
 }
 
 // At once, not at the next idle moment: the label shows its new state before the handler goes on.

@@ -8,6 +8,7 @@
 #include "toolkit/description.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/font_cache.h"
+#include "toolkit/win32/label_accessibility.h"
 #include "toolkit/win32/picture_box.h"
 #include "toolkit/win32/picture_decoder.h"
 #include "toolkit/win32/pixel_scale.h"
@@ -90,6 +91,7 @@ class MainWindow final : public Toolkit {
     std::map<Picture, DecodedBitmap> pictures_;
     FontCache fonts_;
     std::unique_ptr<WindowContent> content_;
+    std::unique_ptr<LabelAccessibility> accessibility_; // the labels for screen readers, while the window lives
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     std::optional<WindowClass> windowClass_;

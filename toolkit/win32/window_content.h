@@ -52,6 +52,8 @@ class WindowContent {
     Label* findLabel(std::string_view name);
     // The label under a point of the client area, or null.
     const Label* labelAt(::POINT point) const;
+    // In creation order.
+    const std::vector<Label>& labels() const { return labels_; }
 
   private:
     void paintBackground(HDC dc, const ::RECT& area) const;
