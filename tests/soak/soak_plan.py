@@ -10,8 +10,9 @@ the 200th and the 600th.
 import os
 
 BATCH = 100  # clicks sent in one go; the resources are measured only between batches
-# Click k goes to age (k * STRIDE) % 25: every age in turn, 80 times in 2,000 clicks, and never the
-# same label twice running, so that no two clicks make a double click.
+# Click k goes to age (k * STRIDE + k // 25) % 25: each run of 25 clicks from a multiple of 25 on goes to
+# every age once (80 times each in 2,000 clicks); no label twice running, so no two clicks make a double
+# click; and one batch ends on another age than the batch before, which shows when a batch is done.
 STRIDE = 7
 
 MODES = {
@@ -32,7 +33,7 @@ class Plan:
 
     def age_order(self, ages, start, count):
         """The age labels of clicks start .. start + count - 1."""
-        return [ages[(k * STRIDE) % len(ages)] for k in range(start, start + count)]
+        return [ages[(k * STRIDE + k // len(ages)) % len(ages)] for k in range(start, start + count)]
 
     def cycles_after(self, batch):
         """Hide/reveal cycles after batch (0-based), spread evenly over the run."""
