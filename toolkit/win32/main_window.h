@@ -91,7 +91,8 @@ class MainWindow final : public Toolkit {
     std::map<Picture, DecodedBitmap> pictures_;
     FontCache fonts_;
     std::unique_ptr<WindowContent> content_;
-    std::unique_ptr<LabelAccessibility> accessibility_; // the labels for screen readers, while the window lives
+    std::unique_ptr<LabelAccessibility>
+        accessibility_; // the labels for screen readers, while the window lives
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     std::optional<WindowClass> windowClass_;
