@@ -70,7 +70,11 @@ def wait_for_selection(session, layout, client, clicked):
     except Failure:
         shot = session.screenshot()
         fills = {name: fill_colour(shot, layout, name, client) for name in layout.age_labels()}
-        raise Failure(f"the window does not show {clicked} selected: age label fills {fills}")
+        pointer = session.run("xdotool", "getmouselocation").strip()
+        windows = {w: session.geometry(w) for w in visible_windows(session)}
+        raise Failure(f"the window does not show {clicked} selected: age label fills {fills}; the client area "
+                      f"was at {client}; pointer {pointer}; windows on the display {windows}; the program said "
+                      f"{session.log('program')!r}")
     texts = {}
     for name in DISPLAY_LABELS:
         points = text_pixels(shot, layout, name, client)
