@@ -5,8 +5,8 @@
 // window system shows the frame and the timer ticks; that part is not timed. Prints the median, the
 // 90th percentile and the largest, in milliseconds.
 #include "app/frmbzz.h"
-#include "toolkit/win32/main_window.h"
 #include "toolkit/win32/scoped.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,7 +34,7 @@ void pumpMessages() {
 int main(int argc, char** argv) {
     const int clicks = argc > 1 ? std::atoi(argv[1]) : 1000;
     const tolvane::win32::ComApartment apartment;
-    tolvane::win32::MainWindow window(tolvane::Frmbzz, GetModuleHandleW(nullptr));
+    tolvane::win32::Win32Toolkit window(tolvane::Frmbzz, GetModuleHandleW(nullptr));
     tolvane::WindowHandle handle = 0;
     if (!window.create() || window.hWnd(handle) < 0) {
         std::fprintf(stderr, "click_repaint_win32: no window\n");

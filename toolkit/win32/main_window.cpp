@@ -1,26 +1,14 @@
 #include "toolkit/win32/main_window.h"
 
 #include "resources/pictures.h"
-#include "toolkit/runtime_error.h"
 #include "toolkit/win32/wide_text.h"
 
-#include <cstdio>
-#include <exception>
 #include <string>
 #include <utility>
 
 namespace tolvane::win32 {
 
 namespace {
-
-// A toolkit operation on a window that is already gone.
-const Status kStatusNoWindow = static_cast<Status>(HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE));
-
-// What the system says went wrong, as a negative status.
-Status lastErrorStatus() {
-    const DWORD error = GetLastError();
-    return static_cast<Status>(error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error));
-}
 
 int systemDotsPerInch() {
     const WindowDc screen(nullptr);
@@ -34,8 +22,8 @@ int systemDotsPerInch() {
 
 } // namespace
 
-MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance)
-    : description_(description), instance_(instance), scale_(systemDotsPerInch()),
+MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance, WindowEvents& events)
+    : description_(description), instance_(instance), events_(events), scale_(systemDotsPerInch()),
       className_(toWide(description.name)), fonts_(scale_) {}
 
 MainWindow::~MainWindow() {
@@ -119,9 +107,6 @@ const DecodedBitmap* MainWindow::picture(Picture which) {
 }
 
 int MainWindow::run() {
-    if (description_.load != nullptr) {
-        deliver(description_.load);
-    }
     if (window_ && !ending_) {
         ShowWindow(window_.get(), SW_SHOW);
         UpdateWindow(window_.get());
@@ -233,7 +218,7 @@ void MainWindow::onButtonUp(::POINT point) {
         ReleaseCapture();
     }
     if (!ending_ && pressed != nullptr && content_->labelAt(point) == pressed) {
-        deliver(pressed->description->click);
+        events_.deliver(pressed->description->click);
     }
 }
 
@@ -243,7 +228,7 @@ void MainWindow::onTimer(UINT_PTR id) {
     }
     for (const Timer& timer : timers_) {
         if (timer.id == id) {
-            deliver(timer.tick);
+            events_.deliver(timer.tick);
             return;
         }
     }
@@ -252,36 +237,25 @@ void MainWindow::onTimer(UINT_PTR id) {
 // The timers end with the window, and with the last window the program.
 void MainWindow::onDestroy() {
     accessibility_.reset(); // clients that still hold the labels' object learn that it is gone
+    stopTimers();
+    PostQuitMessage(exitStatus_);
+}
+
+void MainWindow::stopTimers() {
     for (const Timer& timer : timers_) {
         KillTimer(window_.get(), timer.id);
     }
     timers_.clear();
-    PostQuitMessage(exitStatus_);
 }
 
-void MainWindow::deliver(Handler handler) {
-    try {
-        dispatch(handler, *this);
-    } catch (const std::exception& failure) {
-        // Not a run-time error of the program (no memory, say): the same end, without a status.
-        reportUntrappedError(
-            RuntimeError(kStatusInvalidOperation, std::string(description_.name), failure.what()));
-    }
-}
-
-void MainWindow::reportUntrappedError(const RuntimeError& error) {
+void MainWindow::endWithError(const std::string& message) {
     if (ending_) {
         return;
     }
     // No clicks or ticks while the message is up, then the program ends.
     ending_ = true;
-    for (const Timer& timer : timers_) {
-        KillTimer(window_.get(), timer.id);
-    }
+    stopTimers();
     exitStatus_ = kExitUntrappedError;
-    const std::string message = "Run-time error " + std::to_string(error.status()) +
-                                "\n\nObject: " + error.object() + "\nOperation: " + error.operation();
-    std::fprintf(stderr, "%s\n", error.what());
     MessageBoxW(window_.get(), toWide(message).c_str(), toWide(description_.caption).c_str(),
                 MB_OK | MB_ICONERROR);
     if (window_) {
@@ -291,163 +265,24 @@ void MainWindow::reportUntrappedError(const RuntimeError& error) {
     }
 }
 
-// Toolkit services
-// ----------------
-
-Status MainWindow::hWnd(WindowHandle& handle) {
-    if (!window_) {
-        return kStatusNoWindow;
-    }
-    handle = reinterpret_cast<WindowHandle>(window_.get());
-    return kStatusOk;
-}
-
-Status MainWindow::WindowState(std::int16_t& state) {
-    if (!window_) {
-        return kStatusNoWindow;
-    }
-    state = IsIconic(window_.get()) != 0   ? vbMinimized
-            : IsZoomed(window_.get()) != 0 ? vbMaximized
-                                           : vbNormal;
-    return kStatusOk;
-}
-
-Status MainWindow::outerRect(::RECT& rect) const {
-    if (!window_) {
-        return kStatusNoWindow;
-    }
-    return ::GetWindowRect(window_.get(), &rect) != 0 ? kStatusOk : lastErrorStatus();
-}
-
-Status MainWindow::Top(Twips& value) {
-    ::RECT rect{};
-    const Status status = outerRect(rect);
-    value = scale_.toTwips(rect.top);
-    return status;
-}
-
-Status MainWindow::Left(Twips& value) {
-    ::RECT rect{};
-    const Status status = outerRect(rect);
-    value = scale_.toTwips(rect.left);
-    return status;
-}
-
-Status MainWindow::Width(Twips& value) {
-    ::RECT rect{};
-    const Status status = outerRect(rect);
-    value = scale_.toTwips(rect.right - rect.left);
-    return status;
-}
-
-Status MainWindow::Height(Twips& value) {
-    ::RECT rect{};
-    const Status status = outerRect(rect);
-    value = scale_.toTwips(rect.bottom - rect.top);
-    return status;
-}
-
-Status MainWindow::setTop(Twips value) {
-    const auto pixels = scale_.toPixels(value);
-    return pixels ? moveTo(std::nullopt, pixels) : kStatusOverflow;
-}
-
-Status MainWindow::setLeft(Twips value) {
-    const auto pixels = scale_.toPixels(value);
-    return pixels ? moveTo(pixels, std::nullopt) : kStatusOverflow;
-}
-
-// Moves the window's outer top-left corner at once, keeping its size, its place in the z-order and
-// the active window.
-Status MainWindow::moveTo(std::optional<int> left, std::optional<int> top) {
-    ::RECT rect{};
-    if (const Status status = outerRect(rect); status < 0) {
-        return status;
-    }
-    if (::SetWindowPos(window_.get(), nullptr, left.value_or(rect.left), top.value_or(rect.top), 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) == 0) {
-        return lastErrorStatus();
-    }
-    return kStatusOk;
-}
-
-Status MainWindow::Show() {
-    if (!window_) {
-        return kStatusNoWindow;
-    }
-    ShowWindow(window_.get(), SW_SHOW);
-    return kStatusOk;
-}
-
-Status MainWindow::Unload() {
-    if (window_ && DestroyWindow(window_.get()) == 0) {
-        return lastErrorStatus();
-    }
-    return kStatusOk;
-}
-
-Status MainWindow::ScreenWidth(Twips& value) {
-    value = scale_.toTwips(GetSystemMetrics(SM_CXSCREEN));
-    return kStatusOk;
-}
-
-Status MainWindow::setBackColor(std::string_view name, Colour colour) {
-    Label* label = content_ ? content_->findLabel(name) : nullptr;
-    if (label == nullptr) {
-        return kStatusNoSuchControl;
-    }
-    label->backColour = colour;
-    return repaint(*label);
-}
-
-Status MainWindow::setCaption(std::string_view name, std::string_view utf8Text) {
-    Label* label = content_ ? content_->findLabel(name) : nullptr;
-    if (label == nullptr) {
-        return kStatusNoSuchControl;
-    }
-    label->caption = toWide(utf8Text);
-    const Status status = repaint(*label);
-    if (accessibility_) {
-        accessibility_->captionChanged(*label);
-    }
-    return status;
+bool MainWindow::destroy() {
+    return !window_ || DestroyWindow(window_.get()) != 0;
 }
 
 // At once, not at the next idle moment: the label shows its new state before the handler goes on.
-Status MainWindow::repaint(const Label& label) {
+bool MainWindow::repaintLabel(const Label& label) {
     if (!window_) {
-        return kStatusNoWindow;
+        return false;
     }
     InvalidateRect(window_.get(), &label.rect, FALSE);
     UpdateWindow(window_.get());
-    return kStatusOk;
+    return true;
 }
 
-// The declared functions: user32's own, called straight through. A failing call leaves its record alone.
-
-std::int32_t MainWindow::GetCursorPos(POINT& point) {
-    ::POINT position{};
-    const BOOL called = ::GetCursorPos(&position);
-    if (called != 0) {
-        point = {static_cast<std::int32_t>(position.x), static_cast<std::int32_t>(position.y)};
+void MainWindow::captionChanged(const Label& label) {
+    if (accessibility_) {
+        accessibility_->captionChanged(label);
     }
-    return called;
-}
-
-std::int32_t MainWindow::GetWindowRect(WindowHandle window, RECT& rect) {
-    ::RECT outer{};
-    const BOOL called = ::GetWindowRect(reinterpret_cast<HWND>(window), &outer);
-    if (called != 0) {
-        rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
-                static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
-    }
-    return called;
-}
-
-std::int32_t MainWindow::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
-                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
-    return ::SetWindowPos(reinterpret_cast<HWND>(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy,
-                          flags);
 }
 
 } // namespace tolvane::win32

@@ -1,12 +1,12 @@
-// The toolkit services on Win32: the window Frmbzz built from its description, its labels, picture
-// boxes, lines and timers, the event loop that delivers clicks and ticks to the handlers, the declared
-// user32 functions, and the default handling of an untrapped run-time error.
+// The window Frmbzz on Win32: its class and the system window built from the description, with its
+// labels, picture boxes, lines and timers; painting, the left button's clicks on labels, the timers'
+// ticks, the message loop, and the message box of an untrapped error. Handlers reach it only through
+// the toolkit adaptor (win32_toolkit.h), which it tells of each click and tick.
 //
-// All state of the layer lives in this one object; the window procedure only dispatches messages to it.
+// The window procedure only dispatches messages to this object.
 #pragma once
 
 #include "toolkit/description.h"
-#include "toolkit/toolkit.h"
 #include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/label_accessibility.h"
 #include "toolkit/win32/picture_box.h"
@@ -28,10 +28,19 @@ namespace tolvane::win32 {
 // The exit status of a program ended by an untrapped run-time error.
 inline constexpr int kExitUntrappedError = 1;
 
-class MainWindow final : public Toolkit {
+// What the window asks of its owner: to run a handler, for a click on a label or a timer's tick.
+class WindowEvents {
   public:
-    MainWindow(const WindowDescription& description, HINSTANCE instance);
-    ~MainWindow() override;
+    virtual void deliver(Handler handler) = 0;
+
+  protected:
+    ~WindowEvents() = default;
+};
+
+class MainWindow final {
+  public:
+    MainWindow(const WindowDescription& description, HINSTANCE instance, WindowEvents& events);
+    ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -39,28 +48,29 @@ class MainWindow final : public Toolkit {
     // refuses.
     bool create();
 
-    // Runs the Load handler, shows the window as the start-up window and delivers events until no
-    // window is left; returns the process's exit status.
+    // Shows the window as the start-up window (unless it is already gone or going) and delivers
+    // events until no window is left; returns the process's exit status.
     int run();
 
-    Status hWnd(WindowHandle& handle) override;
-    Status WindowState(std::int16_t& state) override;
-    Status Top(Twips& value) override;
-    Status setTop(Twips value) override;
-    Status Left(Twips& value) override;
-    Status setLeft(Twips value) override;
-    Status Width(Twips& value) override;
-    Status Height(Twips& value) override;
-    Status Show() override;
-    Status Unload() override;
-    Status ScreenWidth(Twips& value) override;
-    Status setBackColor(std::string_view label, Colour colour) override;
-    Status setCaption(std::string_view label, std::string_view utf8Text) override;
-    std::int32_t GetCursorPos(POINT& point) override;
-    std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
-    std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
-                              std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
-    void reportUntrappedError(const RuntimeError& error) override;
+    // Null once the window is destroyed.
+    HWND handle() const { return window_.get(); }
+    const PixelScale& scale() const { return scale_; }
+    // The labels whose colour and caption the services change; null before create.
+    WindowContent* content() { return content_.get(); }
+
+    // Draws the label again at once, before returning; false when the window is gone.
+    bool repaintLabel(const Label& label);
+    // Tells screen readers that the label's caption changed.
+    void captionChanged(const Label& label);
+
+    // Destroys the window, which ends the program once no message is left to handle; false, with the
+    // system's last error set, when the system refuses.
+    bool destroy();
+
+    // Stops every click and tick, shows the message over the window, then ends the program with
+    // kExitUntrappedError. Only the first call does anything.
+    void endWithError(const std::string& message);
+    bool ending() const { return ending_; }
 
   private:
     struct Timer {
@@ -77,15 +87,13 @@ class MainWindow final : public Toolkit {
     void onTimer(UINT_PTR id);
     void onDestroy();
 
-    void deliver(Handler handler);
     void createControls();
+    void stopTimers();
     const DecodedBitmap* picture(Picture which);
-    Status outerRect(::RECT& rect) const;
-    Status moveTo(std::optional<int> left, std::optional<int> top);
-    Status repaint(const Label& label);
 
     const WindowDescription& description_;
     HINSTANCE instance_;
+    WindowEvents& events_;
     PixelScale scale_;
     std::wstring className_;
     std::map<Picture, DecodedBitmap> pictures_;

@@ -3,8 +3,8 @@
 
 #include "app/frmbzz.h"
 #include "toolkit/runtime_error.h"
-#include "toolkit/win32/main_window.h"
 #include "toolkit/win32/scoped.h"
+#include "toolkit/win32/win32_toolkit.h"
 
 #include <cmath>
 #include <limits>
@@ -46,7 +46,7 @@ bool sameSize(const ::RECT& a, const ::RECT& b) {
     return a.right - a.left == b.right - b.left && a.bottom - a.top == b.bottom - b.top;
 }
 
-void checkReads(Checks& checks, win32::MainWindow& layer, HWND window) {
+void checkReads(Checks& checks, win32::Win32Toolkit& layer, HWND window) {
     const ::RECT outer = systemRect(window);
     RECT rect{};
     checks.expect(layer.GetWindowRect(reinterpret_cast<WindowHandle>(window), rect) != 0 &&
@@ -55,16 +55,17 @@ void checkReads(Checks& checks, win32::MainWindow& layer, HWND window) {
     // Each service read first: an argument's order of evaluation is unspecified.
     struct Read {
         const char* what;
-        Status (win32::MainWindow::*read)(Twips&);
+        Status (win32::Win32Toolkit::*read)(Twips&);
         LONG pixels;
     };
     const Read reads[] = {
-        {"Top is the outer top", &win32::MainWindow::Top, outer.top},
-        {"Left is the outer left", &win32::MainWindow::Left, outer.left},
-        {"Width is the outer width, right just outside", &win32::MainWindow::Width, outer.right - outer.left},
-        {"Height is the outer height, bottom just outside", &win32::MainWindow::Height,
+        {"Top is the outer top", &win32::Win32Toolkit::Top, outer.top},
+        {"Left is the outer left", &win32::Win32Toolkit::Left, outer.left},
+        {"Width is the outer width, right just outside", &win32::Win32Toolkit::Width,
+         outer.right - outer.left},
+        {"Height is the outer height, bottom just outside", &win32::Win32Toolkit::Height,
          outer.bottom - outer.top},
-        {"Screen.Width is the primary screen's width", &win32::MainWindow::ScreenWidth,
+        {"Screen.Width is the primary screen's width", &win32::Win32Toolkit::ScreenWidth,
          GetSystemMetrics(SM_CXSCREEN)},
     };
     for (const Read& read : reads) {
@@ -78,7 +79,7 @@ void checkReads(Checks& checks, win32::MainWindow& layer, HWND window) {
 
 // Writing Top or Left moves the outer rectangle before the write returns, to the nearest pixel, and
 // changes nothing else: size, the other coordinate, topmost, the active window.
-void checkWrites(Checks& checks, win32::MainWindow& layer, HWND window) {
+void checkWrites(Checks& checks, win32::Win32Toolkit& layer, HWND window) {
     SetWindowPos(window, HWND_TOPMOST, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     const ::RECT before = systemRect(window);
     const HWND active = GetForegroundWindow();
@@ -120,7 +121,7 @@ void checkWrites(Checks& checks, win32::MainWindow& layer, HWND window) {
                   "a failed write leaves the window where it was");
 }
 
-void checkState(Checks& checks, win32::MainWindow& layer, HWND window) {
+void checkState(Checks& checks, win32::Win32Toolkit& layer, HWND window) {
     const auto expectState = [&](std::int16_t wanted, const char* when) {
         std::int16_t state = -1;
         const Status status = layer.WindowState(state);
@@ -143,7 +144,7 @@ int checkLayerServices(std::FILE* out) {
     const win32::ComApartment apartment;
     WindowDescription description = Frmbzz;
     description.caption = "tolvane probe: layer services";
-    win32::MainWindow layer(description, GetModuleHandleW(nullptr));
+    win32::Win32Toolkit layer(description, GetModuleHandleW(nullptr));
     WindowHandle handle = 0;
     if (!layer.create() || layer.hWnd(handle) != kStatusOk) {
         checks.expect(false, "the window of the layer is built");

@@ -1,0 +1,199 @@
+#include "toolkit/win32/win32_toolkit.h"
+
+#include "toolkit/runtime_error.h"
+#include "toolkit/win32/wide_text.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace tolvane::win32 {
+
+namespace {
+
+// A toolkit operation on a window that is already gone.
+const Status kStatusNoWindow = static_cast<Status>(HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE));
+
+// What the system says went wrong, as a negative status.
+Status lastErrorStatus() {
+    const DWORD error = GetLastError();
+    return static_cast<Status>(error == 0 ? E_FAIL : HRESULT_FROM_WIN32(error));
+}
+
+} // namespace
+
+Win32Toolkit::Win32Toolkit(const WindowDescription& description, HINSTANCE instance)
+    : description_(description), window_(description, instance, *this) {}
+
+int Win32Toolkit::run() {
+    if (description_.load != nullptr) {
+        deliver(description_.load);
+    }
+    return window_.run();
+}
+
+void Win32Toolkit::deliver(Handler handler) {
+    try {
+        dispatch(handler, *this);
+    } catch (const std::exception& failure) {
+        // Not a run-time error of the program (no memory, say): the same end, without a status.
+        reportUntrappedError(
+            RuntimeError(kStatusInvalidOperation, std::string(description_.name), failure.what()));
+    }
+}
+
+void Win32Toolkit::reportUntrappedError(const RuntimeError& error) {
+    if (window_.ending()) {
+        return; // the first error ends the program; later ones say nothing
+    }
+    std::fprintf(stderr, "%s\n", error.what());
+    window_.endWithError("Run-time error " + std::to_string(error.status()) +
+                         "\n\nObject: " + error.object() + "\nOperation: " + error.operation());
+}
+
+Status Win32Toolkit::hWnd(WindowHandle& handle) {
+    if (window_.handle() == nullptr) {
+        return kStatusNoWindow;
+    }
+    handle = reinterpret_cast<WindowHandle>(window_.handle());
+    return kStatusOk;
+}
+
+Status Win32Toolkit::WindowState(std::int16_t& state) {
+    const HWND window = window_.handle();
+    if (window == nullptr) {
+        return kStatusNoWindow;
+    }
+    state = IsIconic(window) != 0 ? vbMinimized : IsZoomed(window) != 0 ? vbMaximized : vbNormal;
+    return kStatusOk;
+}
+
+Status Win32Toolkit::outerRect(::RECT& rect) const {
+    if (window_.handle() == nullptr) {
+        return kStatusNoWindow;
+    }
+    return ::GetWindowRect(window_.handle(), &rect) != 0 ? kStatusOk : lastErrorStatus();
+}
+
+Status Win32Toolkit::Top(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = window_.scale().toTwips(rect.top);
+    return status;
+}
+
+Status Win32Toolkit::Left(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = window_.scale().toTwips(rect.left);
+    return status;
+}
+
+Status Win32Toolkit::Width(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = window_.scale().toTwips(rect.right - rect.left);
+    return status;
+}
+
+Status Win32Toolkit::Height(Twips& value) {
+    ::RECT rect{};
+    const Status status = outerRect(rect);
+    value = window_.scale().toTwips(rect.bottom - rect.top);
+    return status;
+}
+
+Status Win32Toolkit::setTop(Twips value) {
+    const auto pixels = window_.scale().toPixels(value);
+    return pixels ? moveTo(std::nullopt, pixels) : kStatusOverflow;
+}
+
+Status Win32Toolkit::setLeft(Twips value) {
+    const auto pixels = window_.scale().toPixels(value);
+    return pixels ? moveTo(pixels, std::nullopt) : kStatusOverflow;
+}
+
+// Moves the window's outer top-left corner at once, keeping its size, its place in the z-order and
+// the active window.
+Status Win32Toolkit::moveTo(std::optional<int> left, std::optional<int> top) {
+    ::RECT rect{};
+    if (const Status status = outerRect(rect); status < 0) {
+        return status;
+    }
+    if (::SetWindowPos(window_.handle(), nullptr, left.value_or(rect.left), top.value_or(rect.top), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) == 0) {
+        return lastErrorStatus();
+    }
+    return kStatusOk;
+}
+
+Status Win32Toolkit::Show() {
+    if (window_.handle() == nullptr) {
+        return kStatusNoWindow;
+    }
+    ShowWindow(window_.handle(), SW_SHOW);
+    return kStatusOk;
+}
+
+Status Win32Toolkit::Unload() {
+    return window_.destroy() ? kStatusOk : lastErrorStatus();
+}
+
+Status Win32Toolkit::ScreenWidth(Twips& value) {
+    value = window_.scale().toTwips(GetSystemMetrics(SM_CXSCREEN));
+    return kStatusOk;
+}
+
+Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
+    Label* label = window_.content() != nullptr ? window_.content()->findLabel(name) : nullptr;
+    if (label == nullptr) {
+        return kStatusNoSuchControl;
+    }
+    label->backColour = colour;
+    return repaint(*label);
+}
+
+Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text) {
+    Label* label = window_.content() != nullptr ? window_.content()->findLabel(name) : nullptr;
+    if (label == nullptr) {
+        return kStatusNoSuchControl;
+    }
+    label->caption = toWide(utf8Text);
+    const Status status = repaint(*label);
+    window_.captionChanged(*label);
+    return status;
+}
+
+Status Win32Toolkit::repaint(const Label& label) {
+    return window_.repaintLabel(label) ? kStatusOk : kStatusNoWindow;
+}
+
+// The declared functions: user32's own, called straight through. A failing call leaves its record alone.
+
+std::int32_t Win32Toolkit::GetCursorPos(POINT& point) {
+    ::POINT position{};
+    const BOOL called = ::GetCursorPos(&position);
+    if (called != 0) {
+        point = {static_cast<std::int32_t>(position.x), static_cast<std::int32_t>(position.y)};
+    }
+    return called;
+}
+
+std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
+    ::RECT outer{};
+    const BOOL called = ::GetWindowRect(reinterpret_cast<HWND>(window), &outer);
+    if (called != 0) {
+        rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
+                static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
+    }
+    return called;
+}
+
+std::int32_t Win32Toolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
+                                        std::int32_t y, std::int32_t cx, std::int32_t cy,
+                                        std::uint32_t flags) {
+    return ::SetWindowPos(reinterpret_cast<HWND>(window), reinterpret_cast<HWND>(insertAfter), x, y, cx, cy,
+                          flags);
+}
+
+} // namespace tolvane::win32

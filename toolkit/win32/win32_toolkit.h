@@ -1,0 +1,61 @@
+// The toolkit's Win32 layer: carries out every service of toolkit.h on the window Frmbzz
+// (main_window.h), and runs the handlers the window's clicks and ticks call for.
+//  - the window's Top, Left, Width, Height: its outer rectangle, in twips at the system's DPI
+//  - labels' BackColor and Caption by name, each repainted at once
+//  - GetCursorPos, GetWindowRect and SetWindowPos: user32's own, called straight through
+//  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
+#pragma once
+
+#include "toolkit/description.h"
+#include "toolkit/toolkit.h"
+#include "toolkit/win32/main_window.h"
+#include "toolkit/win32/windows_api.h"
+
+#include <optional>
+
+namespace tolvane::win32 {
+
+class Win32Toolkit final : public Toolkit, private WindowEvents {
+  public:
+    Win32Toolkit(const WindowDescription& description, HINSTANCE instance);
+    ~Win32Toolkit() override = default;
+    Win32Toolkit(const Win32Toolkit&) = delete;
+    Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+
+    // Builds the window, hidden; false when the system refuses.
+    bool create() { return window_.create(); }
+
+    // Runs the Load handler, shows the window as the start-up window and delivers events until no
+    // window is left; returns the process's exit status.
+    int run();
+
+    Status hWnd(WindowHandle& handle) override;
+    Status WindowState(std::int16_t& state) override;
+    Status Top(Twips& value) override;
+    Status setTop(Twips value) override;
+    Status Left(Twips& value) override;
+    Status setLeft(Twips value) override;
+    Status Width(Twips& value) override;
+    Status Height(Twips& value) override;
+    Status Show() override;
+    Status Unload() override;
+    Status ScreenWidth(Twips& value) override;
+    Status setBackColor(std::string_view label, Colour colour) override;
+    Status setCaption(std::string_view label, std::string_view utf8Text) override;
+    std::int32_t GetCursorPos(POINT& point) override;
+    std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
+    std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
+                              std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    void reportUntrappedError(const RuntimeError& error) override;
+
+  private:
+    void deliver(Handler handler) override;
+    Status outerRect(::RECT& rect) const;
+    Status moveTo(std::optional<int> left, std::optional<int> top);
+    Status repaint(const Label& label);
+
+    const WindowDescription& description_;
+    MainWindow window_;
+};
+
+} // namespace tolvane::win32
