@@ -5,18 +5,39 @@ when no display is named at all and when the named one does not answer.
 Usage: test_no_display.py PROGRAM LAYOUT_TOOL
 """
 
+import contextlib
 import os
 import signal
+import socket
 import subprocess
 
 from xsession import check, main
 
 
+@contextlib.contextmanager
 def unused_display():
+    """A display number that no X server answers on, held for the test. An X server claims a number by
+    binding the abstract socket of that name, and Xvfb -displayfd, as the other tests start it, takes the
+    first number whose socket it can bind: so the test binds the socket itself, without listening, and
+    a connection to the number is refused while no other test can take it."""
     number = 99
-    while os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-        number += 1
-    return f":{number}"
+    while True:
+        holder = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        try:
+            holder.bind(f"\0/tmp/.X11-unix/X{number}")
+        except OSError:
+            holder.close()
+            number += 1
+            continue
+        if os.path.exists(f"/tmp/.X11-unix/X{number}"):  # a server that listens only there
+            holder.close()
+            number += 1
+            continue
+        break
+    try:
+        yield f":{number}"
+    finally:
+        holder.close()
 
 
 def run(program, **env_changes):
@@ -26,13 +47,13 @@ def run(program, **env_changes):
 
 
 def test(program, layout):
-    cases = [("no DISPLAY", {}, "DISPLAY"), ("a display that does not answer", {"DISPLAY": unused_display()},
-                                                "cannot open")]
-    for what, env, expected in cases:
-        result = run(program, **env)
-        check(result.returncode > 0, f"with {what}: exit status {result.returncode}"
-              f" ({signal.Signals(-result.returncode).name if result.returncode < 0 else 'none'})")
-        check(expected in result.stderr, f"with {what}: the program said {result.stderr!r}")
+    with unused_display() as silent:
+        cases = [("no DISPLAY", {}, "DISPLAY"), ("a display that does not answer", {"DISPLAY": silent}, "cannot open")]
+        for what, env, expected in cases:
+            result = run(program, **env)
+            check(result.returncode > 0, f"with {what}: exit status {result.returncode}"
+                  f" ({signal.Signals(-result.returncode).name if result.returncode < 0 else 'none'})")
+            check(expected in result.stderr, f"with {what}: the program said {result.stderr!r}")
 
 
 if __name__ == "__main__":
