@@ -57,9 +57,11 @@ def click_labels(session, layout, client, labels):
 
 
 def selection_shown(shot, layout, client, clicked):
-    """Whether the screenshot shows clicked green and every other age label light blue."""
+    """Whether the screenshot shows clicked green, every other age label light blue and a text in each
+    display label (the handler writes the captions after the colours)."""
     return all(fill_colour(shot, layout, name, client) == (layout.highlight if name == clicked else layout.idle)
-               for name in layout.age_labels())
+               for name in layout.age_labels()) and all(
+        len(text_pixels(shot, layout, name, client)) >= MIN_TEXT_PIXELS for name in DISPLAY_LABELS)
 
 
 def wait_for_selection(session, layout, client, clicked):

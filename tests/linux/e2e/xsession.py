@@ -19,7 +19,11 @@ import time
 
 TWIPS_PER_PIXEL = 15  # the Linux layer's scale: 15 twips to a logical pixel
 SCREEN = "1280x1024x24"
-STARTUP_TIMEOUT_S = 20  # how long to wait for Xvfb or a window before calling it a failure
+# How long to wait for Xvfb, a window or a state before calling it a failure: deadlines, generous because
+# `make test` runs these tests two at a time beside Wine on a 2-core machine; a state that comes sooner
+# ends the wait sooner.
+STARTUP_TIMEOUT_S = 60
+STATE_TIMEOUT_S = 30
 
 
 class Failure(Exception):
@@ -185,11 +189,21 @@ class XSession:
         return result.stdout
 
     def find_window(self, title):
-        try:
-            out = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{title}$")
-        except subprocess.TimeoutExpired:
-            raise Failure(f'no window "{title}" appeared; program said: {self.log("program")}')
-        return int(out.split()[0])
+        """The id of the mapped window called title. The program names its first native window before
+        it replaces it with the one it maps (Qt does so for a stays-on-top window), so a search may meet
+        a window that goes while xdotool looks at it (BadWindow): it is searched again."""
+        deadline = time.monotonic() + STARTUP_TIMEOUT_S
+        while True:
+            result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=self.env,
+                                    capture_output=True, text=True, timeout=STARTUP_TIMEOUT_S)
+            if result.returncode == 0 and result.stdout.split():
+                return int(result.stdout.split()[0])
+            if time.monotonic() > deadline:
+                running = ", ".join(f"{p.args[0]} {'running' if p.poll() is None else f'ended ({p.returncode})'}"
+                                    for p in self.processes)
+                raise Failure(f'no window "{title}" appeared within {STARTUP_TIMEOUT_S} s ({running}); '
+                              f'xdotool said {result.stderr.strip()!r}; program said: {self.log("program")}')
+            time.sleep(0.05)
 
     def geometry(self, window):
         """The window's client area on the screen, as the X server has it."""
@@ -212,7 +226,7 @@ class XSession:
         left, right, top, bottom = self.frame_extents(window)
         return Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
 
-    def wait_for_rect(self, window, predicate, what, timeout=10):
+    def wait_for_rect(self, window, predicate, what, timeout=STATE_TIMEOUT_S):
         """The window's outer rectangle once it satisfies predicate; the program moves the window on its
         200 ms timer, and a window manager answers when it gets to it."""
         deadline = time.monotonic() + timeout
@@ -245,14 +259,24 @@ class XSession:
             subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], env=self.env,
                            check=True, timeout=STARTUP_TIMEOUT_S)
 
-    def wait_for(self, predicate, what, attempts=100):
-        """The first screenshot that satisfies predicate; the program paints when its loop gets to it."""
-        for _ in range(attempts):
+    def wait_for(self, predicate, what, timeout=STATE_TIMEOUT_S):
+        """A screenshot that satisfies predicate once the screen has settled: the same pixels in two
+        screenshots running. The program paints when its loop gets to it, and a click's handler repaints
+        each label as it changes it, so a single screenshot may catch it halfway (the clicked age green,
+        the value labels not yet written)."""
+        deadline = time.monotonic() + timeout
+        previous = None
+        while True:
             shot = self.screenshot()
-            if predicate(shot):
+            if not predicate(shot):
+                shot = None
+            elif previous is not None and previous.pixels == shot.pixels:
                 return shot
-            time.sleep(0.05)
-        raise Failure("the screen never showed " + what)
+            if time.monotonic() > deadline:
+                raise Failure("the screen never showed " + what + ("" if shot is None else ", settled"))
+            previous = shot
+            if shot is None:
+                time.sleep(0.05)
 
     def send_wm_delete(self, window):
         """What a window manager sends when the user closes a window: WM_PROTOCOLS / WM_DELETE_WINDOW."""
