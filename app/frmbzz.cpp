@@ -46,7 +46,10 @@ constexpr ControlDescription gridLabel(std::string_view name, std::string_view c
 // column and row count from 0.
 constexpr ControlDescription ageLabel(std::string_view name, std::string_view caption, int column, int row,
                                       int tabIndex, Handler click) {
-    return gridLabel(name, caption, column, row, tabIndex, click, kIdleColour, vbButtonText);
+    ControlDescription label =
+        gridLabel(name, caption, column, row, tabIndex, click, kIdleColour, vbButtonText);
+    label.chosenBackColour = kHighlightColour; // the selected age is the green one
+    return label;
 }
 
 constexpr ControlDescription textLabel(std::string_view name, int index, std::string_view caption, Twips left,
@@ -95,6 +98,20 @@ constexpr Font song(float points) {
     return {.face = kSong, .points = points};
 }
 
+// A value label shows a bare range: the sex caption above it and its block's heading say what it is.
+constexpr ControlDescription valueLabel(std::string_view name, Twips left, Twips top, Twips width,
+                                        Colour fore, int tabIndex, ControlName sex, ControlName heading) {
+    ControlDescription label = textLabel(name, -1, "", left, top, width, 495, fore, song(18), tabIndex);
+    label.describedBy = {sex, heading};
+    return label;
+}
+constexpr ControlName kBoysHeight{"Label1", 5};
+constexpr ControlName kGirlsHeight{"Label1", 10};
+constexpr ControlName kBoysWeight{"Label1", 4};
+constexpr ControlName kGirlsWeight{"Label1", 9};
+constexpr ControlName kHeightHeading{"Label1", 3};
+constexpr ControlName kWeightHeading{"Label1", 2};
+
 // In creation order, which is the order of falling tab index.
 constexpr std::array kControls{
     pictureBox("Picture1", 1, Picture::GirlPhoto, 5160, 4920, 855, 735, 42),
@@ -109,10 +126,10 @@ constexpr std::array kControls{
     line("Line1", 1, 6720, 720, 6720, 6840),
     line("Line2", 0, 2160, 720, 6720, 720),
     line("Line1", 0, 2160, 720, 2160, 6840),
-    textLabel("Label50", -1, "", 2400, 5760, 1815, 495, kRed, song(18), 36),
-    textLabel("Label80", -1, "", 4440, 3240, 2175, 495, kMagenta, song(18), 35),
-    textLabel("Label70", -1, "", 2160, 3240, 2175, 495, kRed, song(18), 34),
-    textLabel("Label60", -1, "", 4440, 5760, 2055, 495, kMagenta, song(18), 33),
+    valueLabel("Label50", 2400, 5760, 1815, kRed, 36, kBoysWeight, kWeightHeading),
+    valueLabel("Label80", 4440, 3240, 2175, kMagenta, 35, kGirlsHeight, kHeightHeading),
+    valueLabel("Label70", 2160, 3240, 2175, kRed, 34, kBoysHeight, kHeightHeading),
+    valueLabel("Label60", 4440, 5760, 2055, kMagenta, 33, kGirlsWeight, kWeightHeading),
     textLabel("Label1", 10, "女", 5160, 2760, 735, 375, kBlue, song(15.75F), 32),
     textLabel("Label1", 9, "女", 5160, 5160, 735, 375, kBlue, song(15.75F), 31),
     textLabel("Label1", 5, "男", 2760, 2760, 735, 375, kBlue, song(15.75F), 30),

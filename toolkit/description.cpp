@@ -11,4 +11,19 @@ const ControlDescription* findControl(const WindowDescription& window, std::stri
     return found == window.controls.end() ? nullptr : &*found;
 }
 
+std::string accessibleDescription(const WindowDescription& window, const ControlDescription& control) {
+    std::string text;
+    for (const ControlName& describer : control.describedBy) {
+        const auto found = std::ranges::find_if(window.controls, [&](const ControlDescription& other) {
+            return other.name == describer.name && other.index == describer.index;
+        });
+        if (describer.name.empty() || found == window.controls.end()) {
+            continue;
+        }
+        text += text.empty() ? "" : " ";
+        text += found->caption;
+    }
+    return text;
+}
+
 } // namespace tolvane

@@ -4,7 +4,10 @@
 
 #include "toolkit/toolkit.h"
 
+#include <array>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tolvane {
@@ -37,6 +40,12 @@ struct Font {
     int charset = kCharsetGB2312;
 };
 
+// A control as the description names it: its name and its place in a control array (-1 for none).
+struct ControlName {
+    std::string_view name{};
+    int index = -1;
+};
+
 struct ControlDescription {
     ControlKind kind = ControlKind::Label;
     std::string_view name{};
@@ -56,6 +65,12 @@ struct ControlDescription {
     int intervalMs = 0;
     Handler click = nullptr;
     Handler tick = nullptr;
+    // For a screen reader: the labels whose captions say what this label shows, read in this order
+    // (a value label's sex and measure; the photos hide the sex captions, the heading names the unit).
+    std::array<ControlName, 2> describedBy{};
+    // For a screen reader: the back colour that marks this label as the chosen one of its kind (the
+    // selected age); none for labels that are never chosen.
+    std::optional<Colour> chosenBackColour{};
 
     Twips x1() const { return left; }
     Twips y1() const { return top; }
@@ -84,5 +99,14 @@ struct WindowDescription {
 
 // The control that a handler names ("Label19"), or nullptr. Array members are not addressed by name.
 const ControlDescription* findControl(const WindowDescription& window, std::string_view name);
+
+// What a screen reader says a control is, beyond its caption: the captions of its describedBy labels,
+// separated by a blank; empty for a control that needs none.
+std::string accessibleDescription(const WindowDescription& window, const ControlDescription& control);
+
+// Whether a label with this back colour is the chosen one of its kind (the selected age).
+constexpr bool isChosen(const ControlDescription& control, Colour backColour) {
+    return control.chosenBackColour == backColour;
+}
 
 } // namespace tolvane

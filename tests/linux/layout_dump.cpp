@@ -39,10 +39,11 @@ std::string_view kindName(ControlKind kind) {
 
 void printControl(const ControlDescription& control) {
     std::cout << "{\"name\": " << quoted(control.name) << ", \"index\": " << control.index
-              << ", \"kind\": " << quoted(kindName(control.kind)) << ", \"left\": " << control.left
-              << ", \"top\": " << control.top << ", \"width\": " << control.width
-              << ", \"height\": " << control.height << ", \"caption\": " << quoted(control.caption)
-              << ", \"backColour\": " << control.backColour << ", \"foreColour\": " << control.foreColour
+              << ", \"tabIndex\": " << control.tabIndex << ", \"kind\": " << quoted(kindName(control.kind))
+              << ", \"left\": " << control.left << ", \"top\": " << control.top
+              << ", \"width\": " << control.width << ", \"height\": " << control.height
+              << ", \"caption\": " << quoted(control.caption) << ", \"backColour\": " << control.backColour
+              << ", \"foreColour\": " << control.foreColour
               << ", \"opaque\": " << (control.background == LabelBackground::Opaque ? "true" : "false")
               << ", \"clickable\": " << (control.click != nullptr ? "true" : "false") << "}";
 }
