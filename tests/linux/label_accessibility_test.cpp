@@ -1,7 +1,9 @@
 // The window's labels as a screen reader reads them through Qt's accessibility, in-process on the
-// offscreen platform: one child per label named by its caption, buttons for the clickable ones, the
-// names after a click, the name changes announced, and a click through the press action.
+// offscreen platform: one child per label named by its caption and one per picture box, in the window's
+// tab order, buttons for the clickable ones, the name and checked-state changes a click announces, and a
+// click through the press action. (What a screen reader reads over AT-SPI: e2e/test_screen_reader.py.)
 #include "app/frmbzz.h"
+#include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 #include <QAccessible>
@@ -27,18 +29,15 @@ QPoint centreOf(std::string_view name) {
             static_cast<int>(control.top + control.height / 2) / 15};
 }
 
-// The accessible child of the window that a named label is, found by its place among the labels.
+// The accessible child of the window that a named label is: the tab indices run from 0 without a gap,
+// so a control's tab index is its place among the children.
 QAccessibleInterface* labelChild(QtToolkit& toolkit, std::string_view name) {
-    const auto& labels = toolkit.content().labels;
-    for (std::size_t i = 0; i < labels.size(); ++i) {
-        if (labels[i].control->index < 0 && labels[i].control->name == name) {
-            return QAccessible::queryAccessibleInterface(&toolkit.window())->child(static_cast<int>(i));
-        }
-    }
-    return nullptr;
+    return QAccessible::queryAccessibleInterface(&toolkit.window())
+        ->child(findControl(Frmbzz, name)->tabIndex);
 }
 
-// Keeps the name changes Qt's accessibility is told of while it lives, as (event's object, child name).
+// Keeps the name and checked-state changes Qt's accessibility is told of while it lives, as the changed
+// child's name, after "checked " or "unchecked " for a state change.
 class NameChangeRecorder {
   public:
     NameChangeRecorder() {
@@ -65,11 +64,15 @@ class NameChangeRecorder {
 
   private:
     static void record(QAccessibleEvent* event) {
-        if (event->type() != QAccessible::NameChanged) {
-            return;
-        }
         QAccessibleInterface* changed = event->accessibleInterface();
-        recorder_->names.push_back(changed != nullptr ? changed->text(QAccessible::Name) : QString("?"));
+        const QString name = changed != nullptr ? changed->text(QAccessible::Name) : QString("?");
+        if (event->type() == QAccessible::NameChanged) {
+            recorder_->names.push_back(name);
+        } else if (event->type() == QAccessible::StateChanged &&
+                   static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked) {
+            recorder_->names.push_back(
+                (changed != nullptr && changed->state().checked ? "checked " : "unchecked ") + name);
+        }
     }
 
     static inline NameChangeRecorder* recorder_ = nullptr;
@@ -77,21 +80,20 @@ class NameChangeRecorder {
     QPlatformAccessibility* accessibility_ = nullptr;
 };
 
-TEST(LabelAccessibilityTest, EveryLabelIsAChildNamedByItsCaption) {
+TEST(LabelAccessibilityTest, EveryLabelAndPictureBoxIsAChildInTabOrder) {
     QtToolkit toolkit(Frmbzz);
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&toolkit.window());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->role(), QAccessible::Window);
     EXPECT_EQ(window->text(QAccessible::Name), text("0-10 Tolvane"));
-    // 39 labels, then the four picture boxes.
+    // 39 labels and four picture boxes.
     ASSERT_EQ(window->childCount(), 39 + 4);
 
-    const auto& labels = toolkit.content().labels;
     int buttons = 0;
-    for (int i = 0; i < 39; ++i) {
+    for (const LabelView& label : toolkit.content().labels) {
+        const int i = label.control->tabIndex;
         QAccessibleInterface* child = window->child(i);
         ASSERT_NE(child, nullptr);
-        const LabelView& label = labels[static_cast<std::size_t>(i)];
         EXPECT_EQ(child->text(QAccessible::Name), label.caption) << i;
         EXPECT_EQ(child->parent(), window);
         EXPECT_EQ(window->indexOfChild(child), i);
@@ -103,6 +105,12 @@ TEST(LabelAccessibilityTest, EveryLabelIsAChildNamedByItsCaption) {
         buttons += clickable ? 1 : 0;
     }
     EXPECT_EQ(buttons, 25 + 1); // the ages and the exit
+    for (int i = 39; i < 43; ++i) {
+        auto* box = dynamic_cast<PictureBox*>(window->child(i)->object());
+        ASSERT_NE(box, nullptr) << i;
+        EXPECT_EQ(box->tabIndex(), i);
+        EXPECT_EQ(window->indexOfChild(window->child(i)), i);
+    }
 
     EXPECT_EQ(labelChild(toolkit, "Label19")->text(QAccessible::Name), text("2.5岁"));
     EXPECT_EQ(labelChild(toolkit, "Label17")->text(QAccessible::Name), text("退出"));
@@ -116,8 +124,10 @@ TEST(LabelAccessibilityTest, EveryLabelIsAChildNamedByItsCaption) {
 
 TEST(LabelAccessibilityTest, AClickRenamesTheValueLabelsAndAnnouncesEachChange) {
     QtToolkit toolkit(Frmbzz);
-    const NameChangeRecorder recorder;
+    NameChangeRecorder recorder;
     ASSERT_TRUE(QAccessible::isActive()) << "the platform has no accessibility to switch on";
+    QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label2"));
+    recorder.names.clear();
     QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label19"));
 
     EXPECT_EQ(labelChild(toolkit, "Label9")->text(QAccessible::Name), text("2.5岁"));
@@ -125,9 +135,10 @@ TEST(LabelAccessibilityTest, AClickRenamesTheValueLabelsAndAnnouncesEachChange) 
     EXPECT_EQ(labelChild(toolkit, "Label60")->text(QAccessible::Name), text("11.7-14.7"));
     EXPECT_EQ(labelChild(toolkit, "Label70")->text(QAccessible::Name), text("88.9-95.8"));
     EXPECT_EQ(labelChild(toolkit, "Label80")->text(QAccessible::Name), text("87.9-94.7"));
-    // One announcement per caption written, in the order the click writes them, each naming the label
-    // that changed with its new text; colours alone announce nothing.
-    EXPECT_EQ(recorder.names, (std::vector<QString>{text("2.5岁"), text("12.1-15.3"), text("11.7-14.7"),
+    // The ages whose checked state the colours change, then one announcement per caption written, in
+    // the order the click writes them, each naming the label that changed with its new text.
+    EXPECT_EQ(recorder.names, (std::vector<QString>{text("unchecked 1月"), text("checked 2.5岁"),
+                                                    text("2.5岁"), text("12.1-15.3"), text("11.7-14.7"),
                                                     text("88.9-95.8"), text("87.9-94.7")}));
 }
 

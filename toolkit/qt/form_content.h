@@ -24,6 +24,10 @@ struct LabelView {
     QColor backColour;
     QString caption;
     bool opaque = false;
+    // What a screen reader says the label is, beyond its caption; empty for most.
+    QString description;
+    // Whether its back colour marks it as the chosen one of its kind (the selected age).
+    bool chosen = false;
 };
 
 struct LineView {

@@ -1,12 +1,15 @@
 #include "toolkit/qt/label_accessibility.h"
 
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/picture_box.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWindow>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -16,6 +19,40 @@ namespace {
 
 bool isClickable(const LabelView& label) {
     return label.control->click != nullptr;
+}
+
+bool isChoosable(const LabelView& label) {
+    return label.control->chosenBackColour.has_value();
+}
+
+// One accessible child of the window: a label (by its index among the labels) or a picture box.
+struct Child {
+    int tabIndex = INT_MAX;
+    int label = -1;
+    PictureBox* box = nullptr;
+};
+
+// The window's children in the window's tab order, which is the order a screen reader reads them in:
+// the title first, the ages from the youngest, the headings, the values, the credits, the photos.
+std::vector<Child> readingOrder(FormWindow& window) {
+    std::vector<Child> children;
+    const auto& labels = window.content().labels;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        children.push_back({.tabIndex = labels[i].control->tabIndex, .label = static_cast<int>(i)});
+    }
+    for (QObject* object : window.children()) {
+        if (auto* box = dynamic_cast<PictureBox*>(object)) {
+            children.push_back({.tabIndex = box->tabIndex(), .box = box});
+        }
+    }
+    std::ranges::stable_sort(children, {}, &Child::tabIndex);
+    return children;
+}
+
+int childIndexOfLabel(FormWindow& window, std::size_t label) {
+    const std::vector<Child> children = readingOrder(window);
+    const auto found = std::ranges::find(children, static_cast<int>(label), &Child::label);
+    return found == children.end() ? -1 : static_cast<int>(found - children.begin());
 }
 
 // One label as assistive technology sees it. It has no QObject of its own; the window's interface
@@ -34,7 +71,14 @@ class LabelInterface final : public QAccessibleInterface, public QAccessibleActi
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
 
     QString text(QAccessible::Text which) const override {
-        return which == QAccessible::Name ? view().caption : QString();
+        switch (which) {
+        case QAccessible::Name:
+            return view().caption;
+        case QAccessible::Description:
+            return view().description;
+        default:
+            return {};
+        }
     }
     // The captions are the program's to write, not the user's.
     void setText(QAccessible::Text, const QString&) override {}
@@ -53,6 +97,9 @@ class LabelInterface final : public QAccessibleInterface, public QAccessibleActi
         QAccessible::State state;
         state.invisible = !window_.isVisible();
         state.readOnly = !isClickable(view());
+        // The selected age is the checked one of the ages, as the green colour shows the sighted.
+        state.checkable = isChoosable(view());
+        state.checked = view().chosen;
         return state;
     }
 
@@ -91,8 +138,7 @@ class LabelInterface final : public QAccessibleInterface, public QAccessibleActi
     std::size_t label_;
 };
 
-// The window: its labels first, in creation order, then its child widgets (the picture boxes) as Qt
-// reports them anyway.
+// The window: its labels and picture boxes in the window's tab order.
 class FormWindowInterface final : public QAccessibleWidget {
   public:
     explicit FormWindowInterface(FormWindow& window)
@@ -109,15 +155,47 @@ class FormWindowInterface final : public QAccessibleWidget {
     FormWindowInterface(const FormWindowInterface&) = delete;
     FormWindowInterface& operator=(const FormWindowInterface&) = delete;
 
-    int childCount() const override { return labelCount() + QAccessibleWidget::childCount(); }
+    int childCount() const override { return static_cast<int>(readingOrder(window_).size()); }
 
     QAccessibleInterface* child(int index) const override {
-        if (index < 0) {
+        const std::vector<Child> children = readingOrder(window_);
+        if (index < 0 || index >= static_cast<int>(children.size())) {
             return nullptr;
         }
-        if (index >= labelCount()) {
-            return QAccessibleWidget::child(index - labelCount());
+        const Child& child = children[static_cast<std::size_t>(index)];
+        return child.box != nullptr ? QAccessible::queryAccessibleInterface(child.box) : label(child.label);
+    }
+
+    int indexOfChild(const QAccessibleInterface* wanted) const override {
+        const std::vector<Child> children = readingOrder(window_);
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            const QAccessible::Id id =
+                children[i].box != nullptr ? 0 : labelIds_[static_cast<std::size_t>(children[i].label)];
+            if ((children[i].box != nullptr && wanted->object() == children[i].box) ||
+                (id != 0 && QAccessible::accessibleInterface(id) == wanted)) {
+                return static_cast<int>(i);
+            }
         }
+        return -1;
+    }
+
+    // The picture boxes lie above the window's surface, so they are asked first.
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const QPoint local = window_.mapFromGlobal(QPoint(x, y));
+        if (QWidget* widget = window_.childAt(local); widget != nullptr && widget != &window_) {
+            return QAccessible::queryAccessibleInterface(widget);
+        }
+        const auto& labels = window_.content().labels;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            if (labels[i].rect.contains(local)) {
+                return label(static_cast<int>(i));
+            }
+        }
+        return nullptr;
+    }
+
+  private:
+    QAccessibleInterface* label(int index) const {
         QAccessible::Id& id = labelIds_[static_cast<std::size_t>(index)];
         if (id == 0) {
             // Qt's accessibility cache owns what it registers, so the interface is handed over raw.
@@ -126,36 +204,6 @@ class FormWindowInterface final : public QAccessibleWidget {
         }
         return QAccessible::accessibleInterface(id);
     }
-
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        for (std::size_t i = 0; i < labelIds_.size(); ++i) {
-            if (labelIds_[i] != 0 && QAccessible::accessibleInterface(labelIds_[i]) == child) {
-                return static_cast<int>(i);
-            }
-        }
-        const int widget = QAccessibleWidget::indexOfChild(child);
-        return widget < 0 ? -1 : labelCount() + widget;
-    }
-
-    // The picture boxes lie above the window's surface, so they are asked first.
-    QAccessibleInterface* childAt(int x, int y) const override {
-        const QPoint local = window_.mapFromGlobal(QPoint(x, y));
-        for (int i = labelCount(); i < childCount(); ++i) {
-            if (QAccessibleInterface* widget = child(i); widget != nullptr && widget->rect().contains(x, y)) {
-                return widget;
-            }
-        }
-        const auto& labels = window_.content().labels;
-        for (std::size_t i = 0; i < labels.size(); ++i) {
-            if (labels[i].rect.contains(local)) {
-                return child(static_cast<int>(i));
-            }
-        }
-        return nullptr;
-    }
-
-  private:
-    int labelCount() const { return static_cast<int>(labelIds_.size()); }
 
     FormWindow& window_;
     mutable std::vector<QAccessible::Id> labelIds_;
@@ -181,10 +229,24 @@ void installLabelAccessibility() {
 }
 
 void announceCaptionChange(FormWindow& window, std::size_t label) {
-    // Named by the window and the label's index among its children: Qt builds no interface for it
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    // Named by the window and the label's place among its children: Qt builds no interface for it
     // unless someone listens.
     QAccessibleEvent event(&window, QAccessible::NameChanged);
-    event.setChild(static_cast<int>(label));
+    event.setChild(childIndexOfLabel(window, label));
+    QAccessible::updateAccessibility(&event);
+}
+
+void announceChosenChange(FormWindow& window, std::size_t label) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(&window, changed);
+    event.setChild(childIndexOfLabel(window, label));
     QAccessible::updateAccessibility(&event);
 }
 

@@ -4,8 +4,8 @@
 
 namespace tolvane::qt {
 
-PictureBox::PictureBox(QWidget* parent, const QRect& rect, QPixmap picture, QColor backColour)
-    : QWidget(parent), picture_(std::move(picture)), backColour_(backColour) {
+PictureBox::PictureBox(QWidget* parent, const QRect& rect, QPixmap picture, QColor backColour, int tabIndex)
+    : QWidget(parent), picture_(std::move(picture)), backColour_(backColour), tabIndex_(tabIndex) {
     setGeometry(rect);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // A click on a box is the box's own, and it has no handler: it must not reach a label beneath.

@@ -10,7 +10,10 @@ namespace tolvane::qt {
 
 class PictureBox final : public QWidget {
   public:
-    PictureBox(QWidget* parent, const QRect& rect, QPixmap picture, QColor backColour);
+    PictureBox(QWidget* parent, const QRect& rect, QPixmap picture, QColor backColour, int tabIndex);
+
+    // Its place in the window's tab order, which is a screen reader's reading order.
+    int tabIndex() const { return tabIndex_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -18,6 +21,7 @@ class PictureBox final : public QWidget {
   private:
     QPixmap picture_;
     QColor backColour_;
+    int tabIndex_;
 };
 
 } // namespace tolvane::qt

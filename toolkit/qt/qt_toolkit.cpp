@@ -87,14 +87,17 @@ void QtToolkit::addControl(const ControlDescription& control) {
                                    .foreColour = toQColor(control.foreColour),
                                    .backColour = toQColor(control.backColour),
                                    .caption = toQString(control.caption),
-                                   .opaque = control.background == LabelBackground::Opaque});
+                                   .opaque = control.background == LabelBackground::Opaque,
+                                   .description = toQString(accessibleDescription(description_, control)),
+                                   .chosen = isChosen(control, control.backColour)});
         break;
     case ControlKind::Line:
         content_.lines.push_back({.line = controlLine(control), .colour = toQColor(control.foreColour)});
         break;
     case ControlKind::PictureBox: {
-        auto box = std::make_unique<PictureBox>(window_.get(), controlRect(control),
-                                                decodePicture(control.picture), toQColor(control.backColour));
+        auto box =
+            std::make_unique<PictureBox>(window_.get(), controlRect(control), decodePicture(control.picture),
+                                         toQColor(control.backColour), control.tabIndex);
         static_cast<void>(box.release()); // owned by the window from here on, as Qt children are
         break;
     }
@@ -294,8 +297,13 @@ Status QtToolkit::setBackColor(std::string_view label, Colour colour) {
     if (!found) {
         return kStatusNoSuchControl;
     }
-    content_.labels[*found].backColour = toQColor(colour);
+    LabelView& view = content_.labels[*found];
+    view.backColour = toQColor(colour);
     window_->repaintLabel(*found);
+    if (const bool chosen = isChosen(*view.control, colour); chosen != view.chosen) {
+        view.chosen = chosen;
+        announceChosenChange(*window_, *found);
+    }
     return kStatusOk;
 }
 
