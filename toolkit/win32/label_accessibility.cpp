@@ -1,8 +1,10 @@
 #include "toolkit/win32/label_accessibility.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <oleacc.h>
+#include <vector>
 
 namespace tolvane::win32 {
 
@@ -31,14 +33,34 @@ BSTR toBstr(const std::wstring& text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
+bool isChosen(const Label& label) {
+    return tolvane::isChosen(*label.description, label.backColour);
+}
+
+// The labels by rising tab index: the order of the accessible children, child id 1 first.
+std::vector<const Label*> inTabOrder(const WindowContent& content) {
+    std::vector<const Label*> order;
+    for (const Label& label : content.labels()) {
+        order.push_back(&label);
+    }
+    std::ranges::stable_sort(order, {}, [](const Label* label) { return label->description->tabIndex; });
+    return order;
+}
+
+long idIn(const std::vector<const Label*>& order, const Label& label) {
+    return static_cast<long>(std::ranges::find(order, &label) - order.begin()) + 1;
+}
+
 } // namespace
 
-// The client area's IAccessible. Its children are simple elements, one per label, with ids 1 to 39; what
-// concerns the client area itself goes to the system's standard object for it. It may outlive the
-// window (a client holds a reference as long as it likes), so the window disconnects it when it goes.
+// The client area's IAccessible. Its children are simple elements, one per label, with ids 1 to 39 in the
+// window's tab order, which is the order a screen reader reads them in; what concerns the client area
+// itself goes to the system's standard object for it. It may outlive the window (a client holds a
+// reference as long as it likes), so the window disconnects it when it goes.
 class LabelsAccessible final : public IAccessible {
   public:
-    LabelsAccessible(HWND window, const WindowContent& content) : window_(window), content_(&content) {
+    LabelsAccessible(HWND window, const WindowContent& content)
+        : window_(window), content_(&content), order_(inTabOrder(content)) {
         void* standard = nullptr;
         if (SUCCEEDED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), &standard))) {
             standard_ = static_cast<IAccessible*>(standard);
@@ -123,7 +145,12 @@ class LabelsAccessible final : public IAccessible {
         return textOfSelf(&IAccessible::get_accValue, child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return textOfSelf(&IAccessible::get_accDescription, child, text);
+        const Label* label = labelOf(child);
+        if (label == nullptr || label->accessibleDescription.empty()) {
+            return textOfSelf(&IAccessible::get_accDescription, child, text);
+        }
+        *text = toBstr(label->accessibleDescription);
+        return *text != nullptr ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
         return textOfSelf(&IAccessible::get_accHelp, child, text);
@@ -153,6 +180,8 @@ class LabelsAccessible final : public IAccessible {
         }
         long bits = isClickable(*label) ? 0 : STATE_SYSTEM_READONLY;
         bits |= IsWindowVisible(window_) != 0 ? 0 : STATE_SYSTEM_INVISIBLE;
+        // The selected age is the checked one, as the green colour shows the sighted.
+        bits |= isChosen(*label) ? STATE_SYSTEM_CHECKED : 0;
         *state = childVariant(bits);
         return S_OK;
     }
@@ -265,17 +294,17 @@ class LabelsAccessible final : public IAccessible {
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
-    long idOf(const Label& label) const { return static_cast<long>(&label - content_->labels().data()) + 1; }
+    long idOf(const Label& label) const { return idIn(order_, label); }
 
   private:
     static bool isSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
     const Label* labelOf(const VARIANT& child) const {
         if (content_ == nullptr || child.vt != VT_I4 || child.lVal < 1 ||
-            child.lVal > static_cast<long>(content_->labels().size())) {
+            child.lVal > static_cast<long>(order_.size())) {
             return nullptr;
         }
-        return &content_->labels()[static_cast<std::size_t>(child.lVal - 1)];
+        return order_[static_cast<std::size_t>(child.lVal - 1)];
     }
 
     template <typename Out>
@@ -298,6 +327,7 @@ class LabelsAccessible final : public IAccessible {
     std::atomic<ULONG> references_{1};
     HWND window_;
     const WindowContent* content_;
+    std::vector<const Label*> order_; // the labels by rising tab index: child id 1 is the first
     IAccessible* standard_ = nullptr;
 };
 
@@ -325,8 +355,13 @@ LRESULT LabelAccessibility::answerGetObject(WPARAM flags, LPARAM objectId) {
 
 void LabelAccessibility::captionChanged(const Label& label) const {
     if (content_ != nullptr) {
-        const auto id = static_cast<LONG>(&label - content_->labels().data()) + 1;
-        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, id);
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, idIn(inTabOrder(*content_), label));
+    }
+}
+
+void LabelAccessibility::backColourChanged(const Label& label, Colour previous) const {
+    if (content_ != nullptr && tolvane::isChosen(*label.description, previous) != isChosen(label)) {
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, window_, OBJID_CLIENT, idIn(inTabOrder(*content_), label));
     }
 }
 

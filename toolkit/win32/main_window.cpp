@@ -285,4 +285,10 @@ void MainWindow::captionChanged(const Label& label) {
     }
 }
 
+void MainWindow::backColourChanged(const Label& label, Colour previous) {
+    if (accessibility_) {
+        accessibility_->backColourChanged(label, previous);
+    }
+}
+
 } // namespace tolvane::win32

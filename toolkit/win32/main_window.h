@@ -62,6 +62,8 @@ class MainWindow final {
     bool repaintLabel(const Label& label);
     // Tells screen readers that the label's caption changed.
     void captionChanged(const Label& label);
+    // Tells screen readers when the label's new back colour made it, or stopped it being, the selected age.
+    void backColourChanged(const Label& label, Colour previous);
 
     // Destroys the window, which ends the program once no message is left to handle; false, with the
     // system's last error set, when the system refuses.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace tolvane::win32 {
 
@@ -149,8 +150,10 @@ Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
     if (label == nullptr) {
         return kStatusNoSuchControl;
     }
-    label->backColour = colour;
-    return repaint(*label);
+    const Colour previous = std::exchange(label->backColour, colour);
+    const Status status = repaint(*label);
+    window_.backColourChanged(*label, previous);
+    return status;
 }
 
 Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text) {

@@ -29,7 +29,8 @@ WindowContent::WindowContent(const WindowDescription& window, const PixelScale& 
                                .rect = controlRect(control, scale),
                                .caption = toWide(control.caption),
                                .backColour = control.backColour,
-                               .font = fonts.fontFor(control.font)});
+                               .font = fonts.fontFor(control.font),
+                               .accessibleDescription = toWide(accessibleDescription(window, control))});
         } else if (control.kind == ControlKind::Line) {
             lines_.push_back({.from = {scale.layoutPixels(control.x1()), scale.layoutPixels(control.y1())},
                               .to = {scale.layoutPixels(control.x2()), scale.layoutPixels(control.y2())},

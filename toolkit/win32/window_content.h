@@ -31,6 +31,8 @@ struct Label {
     std::wstring caption;
     Colour backColour = 0;
     HFONT font = nullptr; // owned by the font cache
+    // What a screen reader says the label is, beyond its caption; empty for most.
+    std::wstring accessibleDescription;
 };
 
 struct Line {

@@ -1,10 +1,12 @@
 // tolvane_accessibility.exe: reads the running tolvane.exe's window as a screen reader does, through
 // Microsoft Active Accessibility, from another process, for the tests under Wine.
 //
-//   tolvane_accessibility labels          one line per child of the client area:
-//                                         "child=ID role=ROLE location=X,Y,W,H name=NAME" (UTF-8)
+//   tolvane_accessibility labels          one line per child of the client area: "child=ID role=ROLE
+//                                         state=STATE location=X,Y,W,H name=NAME", then one
+//                                         "description=ID TEXT" for each child with a description (UTF-8)
 //   tolvane_accessibility press ID        runs the child's default action, then prints, for a second,
-//                                         every name change the window announces: "namechange=ID NAME"
+//                                         every name and state change the window announces:
+//                                         "namechange=ID NAME", "statechange=ID STATE"
 #include "tests/windows/probe/target_window.h"
 
 #include <cstdio>
@@ -38,14 +40,26 @@ VARIANT child(long id) {
     return v;
 }
 
-std::string nameOf(IAccessible* client, long id) {
-    BSTR name = nullptr;
+std::string textOf(IAccessible* client, long id,
+                   HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    BSTR text = nullptr;
     std::string result = "?";
-    if (SUCCEEDED(client->get_accName(child(id), &name))) {
-        result = utf8(name);
+    if (SUCCEEDED((client->*get)(child(id), &text))) {
+        result = utf8(text);
     }
-    SysFreeString(name);
+    SysFreeString(text);
     return result;
+}
+
+std::string nameOf(IAccessible* client, long id) {
+    return textOf(client, id, &IAccessible::get_accName);
+}
+
+long stateOf(IAccessible* client, long id) {
+    VARIANT state;
+    VariantInit(&state);
+    client->get_accState(child(id), &state);
+    return state.vt == VT_I4 ? state.lVal : -1;
 }
 
 // The window's client area object, as AccessibleObjectFromWindow gives it; null when there is none.
@@ -87,8 +101,14 @@ int printLabels(IAccessible* client) {
         long w = 0;
         long h = 0;
         client->accLocation(&x, &y, &w, &h, child(id));
-        std::printf("child=%ld role=%ld location=%ld,%ld,%ld,%ld name=%s\n", id,
-                    role.vt == VT_I4 ? role.lVal : -1, x, y, w, h, nameOf(client, id).c_str());
+        std::printf("child=%ld role=%ld state=%ld location=%ld,%ld,%ld,%ld name=%s\n", id,
+                    role.vt == VT_I4 ? role.lVal : -1, stateOf(client, id), x, y, w, h,
+                    nameOf(client, id).c_str());
+    }
+    for (long id = 1; id <= count; ++id) {
+        if (const std::string text = textOf(client, id, &IAccessible::get_accDescription); !text.empty()) {
+            std::printf("description=%ld %s\n", id, text.c_str());
+        }
     }
     return 0;
 }
@@ -96,8 +116,13 @@ int printLabels(IAccessible* client) {
 IAccessible* listened = nullptr;
 
 void CALLBACK onWinEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG id, DWORD, DWORD) {
-    if (event == EVENT_OBJECT_NAMECHANGE && object == OBJID_CLIENT && listened != nullptr) {
+    if (object != OBJID_CLIENT || listened == nullptr) {
+        return;
+    }
+    if (event == EVENT_OBJECT_NAMECHANGE) {
         std::printf("namechange=%ld %s\n", static_cast<long>(id), nameOf(listened, id).c_str());
+    } else if (event == EVENT_OBJECT_STATECHANGE) {
+        std::printf("statechange=%ld %ld\n", static_cast<long>(id), stateOf(listened, id));
     }
 }
 
@@ -105,7 +130,8 @@ int pressAndListen(IAccessible* client, HWND window, long id) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     listened = client;
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+    // EVENT_OBJECT_STATECHANGE (0x800A) to EVENT_OBJECT_NAMECHANGE (0x800C).
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
                                          &onWinEvent, process, 0, WINEVENT_OUTOFCONTEXT);
     const HRESULT result = client->accDoDefaultAction(child(id));
     std::printf("action=0x%08lx\n", static_cast<unsigned long>(result));
