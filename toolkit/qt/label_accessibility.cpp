@@ -138,12 +138,12 @@ class LabelInterface final : public QAccessibleInterface, public QAccessibleActi
     std::size_t label_;
 };
 
-// The window: its labels and picture boxes in the window's tab order.
+// The window: its labels and picture boxes in the window's tab order. Qt may make it while the window is
+// still being built, before it has any label (Qt 6.8 does), so it counts the labels and boxes when asked.
 class FormWindowInterface final : public QAccessibleWidget {
   public:
     explicit FormWindowInterface(FormWindow& window)
-        : QAccessibleWidget(&window, QAccessible::Window), window_(window),
-          labelIds_(window.content().labels.size(), 0) {}
+        : QAccessibleWidget(&window, QAccessible::Window), window_(window) {}
 
     ~FormWindowInterface() override {
         for (const QAccessible::Id id : labelIds_) {
@@ -167,13 +167,10 @@ class FormWindowInterface final : public QAccessibleWidget {
     }
 
     int indexOfChild(const QAccessibleInterface* wanted) const override {
-        const std::vector<Child> children = readingOrder(window_);
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            const QAccessible::Id id =
-                children[i].box != nullptr ? 0 : labelIds_[static_cast<std::size_t>(children[i].label)];
-            if ((children[i].box != nullptr && wanted->object() == children[i].box) ||
-                (id != 0 && QAccessible::accessibleInterface(id) == wanted)) {
-                return static_cast<int>(i);
+        const int count = childCount();
+        for (int i = 0; i < count; ++i) {
+            if (child(i) == wanted) {
+                return i;
             }
         }
         return -1;
@@ -196,6 +193,7 @@ class FormWindowInterface final : public QAccessibleWidget {
 
   private:
     QAccessibleInterface* label(int index) const {
+        labelIds_.resize(window_.content().labels.size(), 0);
         QAccessible::Id& id = labelIds_[static_cast<std::size_t>(index)];
         if (id == 0) {
             // Qt's accessibility cache owns what it registers, so the interface is handed over raw.
