@@ -1,7 +1,8 @@
 // The window's labels as a screen reader reads them through Qt's accessibility, in-process on the
-// offscreen platform: one child per label named by its caption and one per picture box, in the window's
-// tab order, buttons for the clickable ones, the name and checked-state changes a click announces, and a
-// click through the press action. (What a screen reader reads over AT-SPI: e2e/test_screen_reader.py.)
+// offscreen platform: one child per label and one per picture box, in the window's tab order, buttons for
+// the clickable ones, the name and checked-state changes a click announces in their order, and a click
+// through the press action. Names, descriptions and states as a screen reader reads them over AT-SPI are
+// e2e/test_screen_reader.py's.
 #include "app/frmbzz.h"
 #include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/qt_toolkit.h"
@@ -94,7 +95,6 @@ TEST(LabelAccessibilityTest, EveryLabelAndPictureBoxIsAChildInTabOrder) {
         const int i = label.control->tabIndex;
         QAccessibleInterface* child = window->child(i);
         ASSERT_NE(child, nullptr);
-        EXPECT_EQ(child->text(QAccessible::Name), label.caption) << i;
         EXPECT_EQ(child->parent(), window);
         EXPECT_EQ(window->indexOfChild(child), i);
         EXPECT_EQ(child->rect(),
@@ -112,17 +112,12 @@ TEST(LabelAccessibilityTest, EveryLabelAndPictureBoxIsAChildInTabOrder) {
         EXPECT_EQ(window->indexOfChild(window->child(i)), i);
     }
 
-    EXPECT_EQ(labelChild(toolkit, "Label19")->text(QAccessible::Name), text("2.5岁"));
-    EXPECT_EQ(labelChild(toolkit, "Label17")->text(QAccessible::Name), text("退出"));
-    EXPECT_EQ(labelChild(toolkit, "Label17")->role(), QAccessible::Button);
-    EXPECT_EQ(labelChild(toolkit, "Label50")->role(), QAccessible::StaticText);
-
     // What lies under a point is the label drawn there.
     const QPoint onAge = toolkit.window().mapToGlobal(centreOf("Label19"));
     EXPECT_EQ(window->childAt(onAge.x(), onAge.y()), labelChild(toolkit, "Label19"));
 }
 
-TEST(LabelAccessibilityTest, AClickRenamesTheValueLabelsAndAnnouncesEachChange) {
+TEST(LabelAccessibilityTest, AClickAnnouncesEachChange) {
     QtToolkit toolkit(Frmbzz);
     NameChangeRecorder recorder;
     ASSERT_TRUE(QAccessible::isActive()) << "the platform has no accessibility to switch on";
@@ -130,11 +125,6 @@ TEST(LabelAccessibilityTest, AClickRenamesTheValueLabelsAndAnnouncesEachChange) 
     recorder.names.clear();
     QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label19"));
 
-    EXPECT_EQ(labelChild(toolkit, "Label9")->text(QAccessible::Name), text("2.5岁"));
-    EXPECT_EQ(labelChild(toolkit, "Label50")->text(QAccessible::Name), text("12.1-15.3"));
-    EXPECT_EQ(labelChild(toolkit, "Label60")->text(QAccessible::Name), text("11.7-14.7"));
-    EXPECT_EQ(labelChild(toolkit, "Label70")->text(QAccessible::Name), text("88.9-95.8"));
-    EXPECT_EQ(labelChild(toolkit, "Label80")->text(QAccessible::Name), text("87.9-94.7"));
     // The ages whose checked state the colours change, then one announcement per caption written, in
     // the order the click writes them, each naming the label that changed with its new text.
     EXPECT_EQ(recorder.names, (std::vector<QString>{text("unchecked 1月"), text("checked 2.5岁"),
