@@ -167,8 +167,8 @@ class WineSession(XSession):
         self.move_pointer(layout.client_width // 2, STRIP_Y)
         return self.start([self.wine, self.program])
 
-    def probe(self, *arguments, allow_failure=False):
-        status, out, err = self.wine_call([self.probe_exe, *arguments], PROBE_TIMEOUT_S)
+    def probe(self, *arguments, allow_failure=False, timeout=PROBE_TIMEOUT_S):
+        status, out, err = self.wine_call([self.probe_exe, *arguments], timeout)
         if not allow_failure:
             check(status == 0, f"tolvane_probe {' '.join(arguments)} failed ({status}): {out} {err}")
         return status, out
