@@ -110,14 +110,17 @@ class WineSession(XSession):
         # process that happened to start them.
         self.server = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
         os.makedirs(self.prefix)
-        subprocess.run([self.server, "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=WINEBOOT_TIMEOUT_S, check=True)
+        self._start_server()
         self.wine_run(["wineboot", "--init"], WINEBOOT_TIMEOUT_S)
         self._link_wine_fonts()
         self.set_registry({
             "HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements": FONT_REPLACEMENTS,
             "HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver": {"Decorated": "N"},
         })
+
+    def _start_server(self):
+        subprocess.run([self.server, "-p"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=WINEBOOT_TIMEOUT_S, check=True)
 
     def _link_wine_fonts(self):
         """Wine's own fonts (fonts-wine: Marlett for the frame's buttons, Tahoma ...) where the prefix's
@@ -158,8 +161,17 @@ class WineSession(XSession):
         self.wine_run(["regedit", "/S", path], PROBE_TIMEOUT_S)
 
     def set_dpi(self, dots_per_inch):
-        """The display's logical DPI, as the Windows control panel sets it; programs read it at start."""
+        """The display's logical DPI, as the Windows control panel sets it, applied as Windows applies
+        it: at the next sign-in. Until then Windows keeps the old system DPI beside the monitor's new one
+        and stretches the windows of programs that are DPI aware for the system only; Wine 10 likewise
+        takes the monitor's DPI once, when the session sets up its display devices. So the prefix's
+        processes and server end here, as at a sign-out, and the next program starts a session at the
+        new DPI."""
         self.set_registry({"HKEY_CURRENT_USER\\Control Panel\\Desktop": {"LogPixels": dots_per_inch}})
+        for argument in ("-k", "-w"):
+            subprocess.run([self.server, argument], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WINEBOOT_TIMEOUT_S)
+        self._start_server()
 
     def start_program(self, layout):
         """Starts the program with the pointer already where its window's top strip will be (see
