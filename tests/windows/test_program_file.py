@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The program file itself, read with the MinGW-w64 binutils: it imports only DLLs that every Windows
-has (no libwinpthread-1.dll, libstdc++ or libgcc DLL beside it), and it carries its icon (one 32 by 32
-image), one application manifest that declares DPI awareness, and a version record of file and product
-version 1.0.0.0, "1.00" in the text fields, with our name fields.
+has (no libwinpthread-1.dll, libstdc++ or libgcc DLL beside it), it asks for address space layout
+randomisation with high entropy and for data execution prevention, and it carries its icon (one 32 by
+32 image), one application manifest that declares DPI awareness, and a version record of file and
+product version 1.0.0.0, "1.00" in the text fields, with our name fields.
 
 Usage: test_program_file.py WINDOWS_BUILD_DIR
 """
@@ -32,9 +33,12 @@ def tool(name):
     return shutil.which("x86_64-w64-mingw32-" + name)
 
 
-def imported_dlls(program):
-    out = subprocess.run([tool("objdump"), "-p", program], check=True, capture_output=True, text=True).stdout
-    return re.findall(r"DLL Name:\s*(\S+)", out)
+def headers(program):
+    return subprocess.run([tool("objdump"), "-p", program], check=True, capture_output=True, text=True).stdout
+
+
+# The PE header's DllCharacteristics bits that Windows' ASLR and DEP need.
+HARDENING_BITS = {"HIGH_ENTROPY_VA": 0x20, "DYNAMIC_BASE": 0x40, "NX_COMPAT": 0x100}
 
 
 def resources(program):
@@ -43,7 +47,13 @@ def resources(program):
 
 
 def test(program):
-    dlls = imported_dlls(program)
+    out = headers(program)
+    characteristics = re.search(r"^DllCharacteristics\s+([0-9a-fA-F]+)", out, re.M)
+    check(characteristics, "objdump shows no DllCharacteristics")
+    missing = [name for name, bit in HARDENING_BITS.items() if not int(characteristics.group(1), 16) & bit]
+    check(not missing, f"the program file lacks {', '.join(missing)}")
+
+    dlls = re.findall(r"DLL Name:\s*(\S+)", out)
     check(dlls, "objdump found no imports")
     foreign = [dll for dll in dlls if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith("api-ms-win-")]
     check(not foreign, f"the program needs DLLs that Windows does not have: {', '.join(foreign)}")
