@@ -18,8 +18,9 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
 # Debian packages the Windows cross-build and its tests under Wine need.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
-# Debian packages only `make fuzz` needs: clang and its libFuzzer.
-FUZZ_PACKAGES := clang libclang-rt-14-dev
+# Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
+# Debian 12, 19 on Debian 13).
+FUZZ_PACKAGES := clang libclang-rt-dev
 # Debian packages only `make bench` needs: Google Benchmark and callgrind.
 BENCH_PACKAGES := libbenchmark-dev valgrind
 
