@@ -6,7 +6,8 @@ SHELL := /bin/bash
 # is a CJK font of none of the label faces' families, for the test of the fonts' fallback); the
 # accessibility line is a screen reader's side of AT-SPI for its end-to-end test (a private session bus,
 # the accessibility bus and its registry, pyatspi); the last line builds and checks the Debian package
-# (CPack's dependency scan, the desktop entry's, metainfo's and package's validators).
+# (CPack's dependency scan, the desktop entry's, metainfo's and package's validators, and devscripts'
+# hardening-check of the packaged program).
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libfontconfig-dev \
                   libgtest-dev libgmock-dev \
                   qt6-base-private-dev \
@@ -14,7 +15,7 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-microhei \
                   python3 openbox \
                   dbus-daemon at-spi2-core python3-pyatspi \
-                  dpkg-dev file desktop-file-utils appstream lintian
+                  dpkg-dev file desktop-file-utils appstream lintian devscripts
 # Debian packages the Windows cross-build and its tests under Wine need.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
