@@ -39,8 +39,17 @@ void drawCaption(QPainter& painter, const QRect& rect, const QFont& font, const 
     // outwards, so its tallest glyphs reach a pixel above the font's ascent; move the line down by
     // that much, or the label would cut off the tops of its characters.
     const QFontMetrics metrics(font);
-    const int overshoot = std::max(0, -metrics.boundingRect(caption).top() - metrics.ascent());
-    painter.drawText(rect.translated(0, overshoot),
+    int shift = std::max(0, -metrics.boundingRect(caption).top() - metrics.ascent());
+    // A font whose ascent leaves room above its characters (Noto CJK's is 1.16 em, for accents) draws
+    // them lower than the label's height allows for a label as tall as the font: move the line up into
+    // that room, as far as the ink hangs out at the bottom.
+    const QRect ink = metrics.tightBoundingRect(caption); // from the baseline
+    const int room = metrics.ascent() + ink.top();
+    const int overhang = metrics.ascent() + ink.bottom() + 1 - rect.height();
+    if (room > 0 && overhang > 0) {
+        shift = -std::min(room, overhang);
+    }
+    painter.drawText(rect.translated(0, shift),
                      Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, caption);
 }
 

@@ -21,10 +21,13 @@ struct FaceFallbacks {
 // with DejaVu Sans, whose bold digits are so wide that "105.3-114.5" at 18 pt no longer fits its
 // value label, and Qt then borrows only the Han characters from a CJK font. So each face is mapped
 // here to fonts of its own style that hold Latin digits and Han characters alike at half and full
-// width: first the face's own English name, then the AR PL fonts that the set-up installs (UMing is
-// a Ming/Song face, UKai a Kai face, the nearest to the clerical 隶书 that Debian ships).
+// width: first the face's own English name, then the fonts that the set-up installs. For 宋体 that is
+// Noto Serif CJK SC, a Song face with a bold weight of its own, before AR PL UMing, a Ming/Song face
+// without one: Qt and FreeType embolden UMing by a margin that does not grow with the size, so its
+// captions, bold at 100 %, looked nearly regular at 200 %. UKai is a Kai face, the nearest to the
+// clerical 隶书 that Debian ships (it has no bold weight either).
 constexpr std::array kFallbacks{
-    FaceFallbacks{"宋体", {"SimSun", "AR PL UMing CN", "AR PL UMing TW", "AR PL UMing HK"}},
+    FaceFallbacks{"宋体", {"SimSun", "Noto Serif CJK SC", "AR PL UMing CN", "AR PL UMing TW"}},
     FaceFallbacks{"隶书", {"LiSu", "AR PL UKai CN", "AR PL UKai TW", "AR PL UKai HK"}},
 };
 

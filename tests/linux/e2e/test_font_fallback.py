@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""End to end: on a machine without the fonts the labels' faces prefer (AR PL UMing and UKai), the
-program still starts, and draws its captions and the widest texts of the table whole, in a CJK font
-fontconfig picks: text pixels in every display label after a real click, none in a label's outermost
-columns, where a text too wide for its label would be cut off.
+"""End to end: on a machine without the fonts the labels' faces prefer (Noto CJK, AR PL UMing and
+UKai), the program still starts, and draws its captions and the widest texts of the table whole, in a
+CJK font fontconfig picks: text pixels in every display label after a real click, none in a label's
+outermost columns, where a text too wide for its label would be cut off.
 
-Each case is a fontconfig configuration of tests/linux/fonts/: the machine's fonts less AR PL, and a
-machine with WenQuanYi Micro Hei alone.
+Each case is a fontconfig configuration of tests/linux/fonts/: the machine's fonts less Noto CJK and
+AR PL, and a machine with WenQuanYi Micro Hei alone.
 
 Usage: test_font_fallback.py PROGRAM LAYOUT_TOOL
 """
