@@ -9,13 +9,16 @@ SHELL := /bin/bash
 # reader's side of AT-SPI for its end-to-end test (a private session bus, the accessibility bus and its
 # registry, pyatspi); the last line builds and checks the Debian package (CPack's dependency scan, the
 # desktop entry's, metainfo's and package's validators, and devscripts' hardening-check of the packaged
-# program).
+# program). The docking tests run under the desktops' own window managers: Mutter (GNOME, on X11 and as a
+# Wayland compositor with XWayland), KWin (KDE; without Breeze it draws no title bars), xfwm4 (Xfce) and
+# Openbox (LXDE, LXQt), each on a session bus of its own (dbus-daemon). Together they pull in some 230
+# packages (KDE Frameworks 5, GTK 3, WebKitGTK for Mutter's zenity).
 LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev libfontconfig-dev \
                   libgtest-dev libgmock-dev \
                   qt6-base-private-dev \
                   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick fontconfig \
                   fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai fonts-wqy-microhei \
-                  python3 openbox \
+                  python3 openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                   dbus-daemon at-spi2-core python3-pyatspi \
                   dpkg-dev file desktop-file-utils appstream lintian devscripts
 # Debian packages the Windows cross-build and its tests under Wine need.

@@ -74,6 +74,7 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     for (const ControlDescription& control : description.controls) {
         addControl(control);
     }
+    placement_ = X11Placement::forWindow(*window_);
 }
 
 QtToolkit::~QtToolkit() = default;
@@ -169,27 +170,20 @@ WindowHandle QtToolkit::nativeHandle() const {
 }
 
 QRect QtToolkit::outerRect() const {
-    // Qt knows the frame's size; where the window is, the X server knows better (x11_placement.h).
-    QRect outer = window_->frameGeometry();
-    if (const std::optional<QPoint> client = clientOriginOnX11(*window_)) {
-        const QPoint frameOffset = window_->geometry().topLeft() - outer.topLeft();
-        outer.moveTopLeft(*client - frameOffset);
-    }
+    const QRect outer = placement_ ? placement_->outerRect() : window_->frameGeometry();
     return outer.translated(-screenOrigin());
 }
 
-void QtToolkit::moveOuterCorner(QPoint position) {
-    if (outerRect().topLeft() == position) {
+void QtToolkit::moveOuterEdges(std::optional<int> left, std::optional<int> top) {
+    const QPoint origin = screenOrigin();
+    if (placement_) {
+        placement_->move(left ? std::optional(*left + origin.x()) : std::nullopt,
+                         top ? std::optional(*top + origin.y()) : std::nullopt);
         return;
     }
-    // Through the window manager where there is one: it places the frame's corner, and kwin honours
-    // such a request even partly off the screen, where it would pull back a plain one. Without a
-    // manager the X server moves the window as asked.
-    const QPoint onRoot = screenOrigin() + position;
-    if (!askWindowManagerToMove(*window_, onRoot)) {
-        // QWidget::move places a window by its frame, which is what Top and Left measure.
-        window_->move(onRoot);
-    }
+    // QWidget::move places a window by its frame, which is what Top and Left measure.
+    const QRect outer = outerRect();
+    window_->move(origin + QPoint(left.value_or(outer.left()), top.value_or(outer.top())));
 }
 
 Status QtToolkit::hWnd(WindowHandle& handle) {
@@ -224,7 +218,7 @@ Status QtToolkit::setTop(Twips value) {
     if (!top) {
         return kStatusOverflow;
     }
-    moveOuterCorner(QPoint(outerRect().left(), *top));
+    moveOuterEdges(std::nullopt, *top);
     return kStatusOk;
 }
 
@@ -244,7 +238,7 @@ Status QtToolkit::setLeft(Twips value) {
     if (!left) {
         return kStatusOverflow;
     }
-    moveOuterCorner(QPoint(*left, outerRect().top()));
+    moveOuterEdges(*left, std::nullopt);
     return kStatusOk;
 }
 

@@ -2,7 +2,8 @@
 // service of toolkit.h on it. All of the layer's state lives in this one object.
 //  - the window: a FormWindow with its labels and lines, the picture boxes as its children, the timers
 //  - the window's Top, Left, Width, Height: its outer (frame) rectangle, in twips from the primary
-//    screen's top-left corner, where the X server has it; Top and Left written through the window manager
+//    screen's top-left corner, where the X server has it; Top and Left written through the window
+//    manager, or past one that keeps windows on the screen (x11_placement.h)
 //  - labels' BackColor and Caption by name, each repainted at once
 //  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in
 //  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
@@ -11,6 +12,7 @@
 
 #include "toolkit/qt/form_content.h"
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/x11_placement.h"
 #include "toolkit/toolkit.h"
 
 #include <QPoint>
@@ -76,13 +78,16 @@ class QtToolkit final : public Toolkit, private FormEvents {
     WindowHandle nativeHandle() const;
     // The window's outer (frame) rectangle in pixels from the primary screen's top-left corner.
     QRect outerRect() const;
-    // Moves the outer rectangle's top-left corner there (pixels from the primary screen's corner).
-    void moveOuterCorner(QPoint position);
+    // Moves the outer rectangle's left or top edge, whichever is given (pixels from the primary
+    // screen's corner); the other stays where it is.
+    void moveOuterEdges(std::optional<int> left, std::optional<int> top);
 
     const WindowDescription& description_;
     // Declared before the window, which paints from it, so that it outlives the window.
     FormContent content_;
     std::unique_ptr<FormWindow> window_;
+    // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken.
+    std::unique_ptr<X11Placement> placement_;
     std::vector<std::unique_ptr<QTimer>> timers_;
     bool loaded_ = true;
     std::optional<int> exitStatus_;

@@ -110,15 +110,17 @@ class Screenshot:
         return {(x, y) for x, y in self.points(rect, skip) if predicate(self.pixel(x, y))}
 
 
-# The window managers a session can run, each with its default configuration: the program to find, and
-# the command. mutter and kwin run in a D-Bus session of their own; they are not among the packages
-# `make deps` installs. onscreen is the tests' own, keeping windows on the screen as KWin does.
+# The window managers a session can run, each with its default configuration: the program to find, the
+# command and what it needs in its environment. Each runs on the session's own bus and XDG folders (see
+# start_window_manager). onscreen is the tests' own, keeping windows on the screen as KWin does.
 ONSCREEN_WM = os.path.join(os.path.dirname(os.path.abspath(__file__)), "onscreen_wm.py")
 WINDOW_MANAGERS = {
-    "onscreen": (ONSCREEN_WM, [sys.executable, ONSCREEN_WM]),
-    "openbox": ("openbox", ["openbox", "--sm-disable"]),
-    "mutter": ("mutter", ["dbus-run-session", "--", "mutter", "--x11", "--replace", "--sm-disable"]),
-    "kwin": ("kwin_x11", ["dbus-run-session", "--", "kwin_x11", "--replace"]),
+    "onscreen": (ONSCREEN_WM, [sys.executable, ONSCREEN_WM], {}),
+    "openbox": ("openbox", ["openbox", "--sm-disable"], {}),
+    "mutter": ("mutter", ["mutter", "--x11", "--replace", "--sm-disable"], {}),
+    # Without compositing, as KWin runs where OpenGL is missing; Breeze draws its title bars.
+    "kwin": ("kwin_x11", ["kwin_x11", "--replace"], {"KWIN_COMPOSE": "N", "QT_QPA_PLATFORM": "xcb"}),
+    "xfwm4": ("xfwm4", ["xfwm4", "--replace"], {}),
 }
 
 
@@ -328,11 +330,33 @@ class XSession:
         finally:
             xlib.XCloseDisplay(display)
 
+    def start_session_bus(self):
+        """A D-Bus session bus and XDG folders of the session's own, for a window manager and the program:
+        desktop window managers talk to their settings services over the bus and would otherwise read and
+        write the user's ~/.config."""
+        if "DBUS_SESSION_BUS_ADDRESS" in self.env and self.env["DBUS_SESSION_BUS_ADDRESS"].startswith("unix:path=" + self.workdir):
+            return
+        for name in ("config", "data", "cache", "runtime"):
+            os.makedirs(os.path.join(self.workdir, name), mode=0o700, exist_ok=True)
+        self.env.update(XDG_CONFIG_HOME=os.path.join(self.workdir, "config"),
+                        XDG_DATA_HOME=os.path.join(self.workdir, "data"),
+                        XDG_CACHE_HOME=os.path.join(self.workdir, "cache"),
+                        XDG_RUNTIME_DIR=os.path.join(self.workdir, "runtime"))
+        socket = os.path.join(self.workdir, "runtime", "bus")
+        self.start(["dbus-daemon", "--session", "--nofork", "--nosyslog", "--address=unix:path=" + socket],
+                   name="dbus", group=True)
+        deadline = time.monotonic() + STARTUP_TIMEOUT_S
+        while not os.path.exists(socket):
+            check(time.monotonic() < deadline, "the session bus did not start: " + self.log("dbus"))
+            time.sleep(0.02)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket
+
     def start_window_manager(self, name="openbox"):
-        """A window manager of WINDOW_MANAGERS; returns once it manages the screen."""
-        program, command = WINDOW_MANAGERS[name]
+        """A window manager of WINDOW_MANAGERS on the session's own bus; returns once it manages the screen."""
+        program, command, extra_env = WINDOW_MANAGERS[name]
         check(shutil.which(program) or os.path.exists(program), f"{program} is not installed")
-        self.start(command, name=name, group=True)
+        self.start_session_bus()
+        self.start(command, name=name, env={**self.env, **extra_env}, group=True)
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
         while time.monotonic() < deadline:
             if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
