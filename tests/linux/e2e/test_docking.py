@@ -21,6 +21,7 @@ With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step
 import sys
 import time
 
+from wayland_session import MutterWaylandSession
 from window_checks import MIN_TEXT_PIXELS, VALUE_FIELDS, fill_colour, screen_point, text_pixels
 from xsession import Rect, XSession, check, main
 
@@ -34,7 +35,10 @@ STATE_TIMEOUT_S = 30
 # Pixels of a window manager's decoration drawn beyond the frame it reports: kwin's Breeze outlines it.
 OUTLINE = {"kwin": 1}
 # Managers that frame a window (reparent it); the tests' own onscreen_wm.py does not.
-FRAMING = {"mutter", "kwin", "xfwm4", "openbox"}
+FRAMING = {"mutter", "kwin", "xfwm4", "openbox", "mutter-wayland"}
+# Mutter as a Wayland compositor, the program on its XWayland: no screenshots there (see wayland_session.py),
+# so the top edge only, as the X server reports it.
+WAYLAND = "mutter-wayland"
 # How much darker than the desktop a compositing manager's shadow beside a window may be.
 SHADOW = 40
 
@@ -82,6 +86,8 @@ def wait_for_state(x, window, predicate, what):
 
 def strip_drawn(x, visible, edge, background, wm):
     """A screenshot shows the window's pixels on the strip and the desktop just beyond it."""
+    if wm == WAYLAND:
+        return
     shot = x.screenshot()
     grow = OUTLINE.get(wm, 0)
     if edge == "top":
@@ -149,7 +155,20 @@ def dock(x, layout, window, edge, size, background, wm, selection):
     wait_for_state(x, window, hidden, f"hidden at the {edge} again")
 
 
+def test_wayland(program, layout):
+    with MutterWaylandSession() as x:
+        x.move_pointer(*AWAY)
+        x.start([program])
+        window = x.find_window(layout.caption)
+        size = wait_for_state(x, window, lambda r: r.height > 100 or r.height <= 4, "shown or hidden")
+        size = pixels_rect(x, window) if size.height > 100 else None
+        dock(x, layout, window, "top", size or Rect(0, 0, layout.client_width, layout.client_height), None, WAYLAND,
+             None)
+
+
 def test(program, layout, wm=None):
+    if wm == WAYLAND:
+        return test_wayland(program, layout)
     with XSession() as x:
         if wm:
             x.start_window_manager(wm)
