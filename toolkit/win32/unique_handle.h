@@ -76,11 +76,19 @@ struct KernelHandleTraits {
     static void close(Handle handle) noexcept { CloseHandle(handle); }
 };
 
+// A DLL loaded at run time, for functions that not every Windows has.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle none() noexcept { return nullptr; }
+    static void close(Handle handle) noexcept { FreeLibrary(handle); }
+};
+
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
 
 } // namespace tolvane::win32

@@ -69,11 +69,19 @@ Status Win32Toolkit::WindowState(std::int16_t& state) {
     return kStatusOk;
 }
 
-Status Win32Toolkit::outerRect(::RECT& rect) const {
+Status Win32Toolkit::outerRect(::RECT& rect, FrameInsets* insets) const {
     if (window_.handle() == nullptr) {
         return kStatusNoWindow;
     }
-    return ::GetWindowRect(window_.handle(), &rect) != 0 ? kStatusOk : lastErrorStatus();
+    if (::GetWindowRect(window_.handle(), &rect) == 0) {
+        return lastErrorStatus();
+    }
+    const FrameInsets frame = frameBounds_.insetsOf(window_.handle(), rect);
+    rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right, rect.bottom - frame.bottom};
+    if (insets != nullptr) {
+        *insets = frame;
+    }
+    return kStatusOk;
 }
 
 Status Win32Toolkit::Top(Twips& value) {
@@ -114,14 +122,16 @@ Status Win32Toolkit::setLeft(Twips value) {
     return pixels ? moveTo(pixels, std::nullopt) : kStatusOverflow;
 }
 
-// Moves the window's outer top-left corner at once, keeping its size, its place in the z-order and
+// Moves the window's visible top-left corner at once, keeping its size, its place in the z-order and
 // the active window.
 Status Win32Toolkit::moveTo(std::optional<int> left, std::optional<int> top) {
     ::RECT rect{};
-    if (const Status status = outerRect(rect); status < 0) {
+    FrameInsets insets;
+    if (const Status status = outerRect(rect, &insets); status < 0) {
         return status;
     }
-    if (::SetWindowPos(window_.handle(), nullptr, left.value_or(rect.left), top.value_or(rect.top), 0, 0,
+    if (::SetWindowPos(window_.handle(), nullptr, windowLeftFor(left.value_or(rect.left), insets),
+                       windowTopFor(top.value_or(rect.top), insets), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) == 0) {
         return lastErrorStatus();
     }
@@ -183,9 +193,14 @@ std::int32_t Win32Toolkit::GetCursorPos(POINT& point) {
 }
 
 std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
+    // user32's, measured by the visible frame as Top and Left are, so that the docking step's strip is of
+    // what the user sees.
+    const HWND handle = reinterpret_cast<HWND>(window);
     ::RECT outer{};
-    const BOOL called = ::GetWindowRect(reinterpret_cast<HWND>(window), &outer);
+    const BOOL called = ::GetWindowRect(handle, &outer);
     if (called != 0) {
+        const FrameInsets frame = frameBounds_.insetsOf(handle, outer);
+        outer = {outer.left + frame.left, outer.top + frame.top, outer.right - frame.right, outer.bottom - frame.bottom};
         rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
                 static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
     }

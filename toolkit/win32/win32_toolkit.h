@@ -1,13 +1,15 @@
 // The toolkit's Win32 layer: carries out every service of toolkit.h on the window Frmbzz
 // (main_window.h), and runs the handlers the window's clicks and ticks call for.
-//  - the window's Top, Left, Width, Height: its outer rectangle, in twips at the system's DPI
+//  - the window's Top, Left, Width, Height: its visible frame (frame_bounds.h), in twips at the
+//    system's DPI; GetWindowRect measures the same
 //  - labels' BackColor and Caption by name, each repainted at once
-//  - GetCursorPos, GetWindowRect and SetWindowPos: user32's own, called straight through
+//  - GetCursorPos and SetWindowPos: user32's own, called straight through
 //  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
 #pragma once
 
 #include "toolkit/description.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/win32/frame_bounds.h"
 #include "toolkit/win32/main_window.h"
 #include "toolkit/win32/windows_api.h"
 
@@ -50,12 +52,14 @@ class Win32Toolkit final : public Toolkit, private WindowEvents {
 
   private:
     void deliver(Handler handler) override;
-    Status outerRect(::RECT& rect) const;
+    // The window's visible frame, and how far it lies inside the window rectangle.
+    Status outerRect(::RECT& rect, FrameInsets* insets = nullptr) const;
     Status moveTo(std::optional<int> left, std::optional<int> top);
     Status repaint(const Label& label);
 
     const WindowDescription& description_;
     MainWindow window_;
+    FrameBounds frameBounds_;
 };
 
 } // namespace tolvane::win32
