@@ -8,8 +8,8 @@ namespace {
 
 struct Case {
     const char* name;
-    PixelRect window;                 // GetWindowRect, in the process's pixels
-    std::optional<PixelRect> bounds;  // DWM's, physical
+    PixelRect window;                // GetWindowRect, in the process's pixels
+    std::optional<PixelRect> bounds; // DWM's, physical
     double physicalPerPixel;
     FrameInsets insets;
 };
@@ -39,7 +39,8 @@ TEST_P(VisibleFrameTest, InsetsAndTheirRoundTrip) {
     const PixelRect visible = visibleRect(c.window, insets);
     const int left = windowLeftFor(visible.left + 3, insets);
     const int top = windowTopFor(visible.top - 40, insets);
-    const PixelRect moved{left, top, left + (c.window.right - c.window.left), top + (c.window.bottom - c.window.top)};
+    const PixelRect moved{left, top, left + (c.window.right - c.window.left),
+                          top + (c.window.bottom - c.window.top)};
     EXPECT_EQ(visibleRect(moved, insets).left, visible.left + 3);
     EXPECT_EQ(visibleRect(moved, insets).top, visible.top - 40);
 }

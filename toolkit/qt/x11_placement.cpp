@@ -69,7 +69,8 @@ bool windowManagerOffers(xcb_connection_t* connection, xcb_window_t root, std::s
     if (!self || self->empty() || self->front() != manager->front()) {
         return false;
     }
-    const auto features = property32(connection, root, atomNamed(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    const auto features =
+        property32(connection, root, atomNamed(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
     return features && std::ranges::find(*features, wanted) != features->end();
 }
 
@@ -162,7 +163,8 @@ void X11Placement::refresh() {
     const auto geometryCookie = xcb_get_geometry(connection_, self);
     const auto treeCookie = xcb_query_tree(connection_, self);
     const auto cornerCookie = xcb_translate_coordinates(connection_, self, root_, 0, 0);
-    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection_, geometryCookie, nullptr));
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection_, geometryCookie, nullptr));
     const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection_, treeCookie, nullptr));
     const Reply<xcb_translate_coordinates_reply_t> corner(
         xcb_translate_coordinates_reply(connection_, cornerCookie, nullptr));
@@ -207,7 +209,8 @@ QRect X11Placement::outerRect() {
         return placed_;
     }
     const QRect measured = measuredOuter();
-    if (requested_ && requested_->size() == measured.size() && near(requested_->topLeft(), measured.topLeft())) {
+    if (requested_ && requested_->size() == measured.size() &&
+        near(requested_->topLeft(), measured.topLeft())) {
         return *requested_;
     }
     return measured;
@@ -305,8 +308,10 @@ void X11Placement::withdraw(const QRect& target) {
     const xcb_window_t self = windowId();
     keptFrame_ = frame_;
     // The states the window asked for; focus and minimizing are the manager's to say.
-    keptState_ = property32(connection_, self, stateAtom_, XCB_ATOM_ATOM).value_or(std::vector<std::uint32_t>{});
-    std::erase_if(keptState_, [this](std::uint32_t atom) { return atom == focusedAtom_ || atom == hiddenAtom_; });
+    keptState_ =
+        property32(connection_, self, stateAtom_, XCB_ATOM_ATOM).value_or(std::vector<std::uint32_t>{});
+    std::erase_if(keptState_,
+                  [this](std::uint32_t atom) { return atom == focusedAtom_ || atom == hiddenAtom_; });
     placed_ = target;
     requested_.reset();
     refusals_ = 0;
@@ -319,7 +324,8 @@ void X11Placement::withdraw(const QRect& target) {
     unmap.response_type = XCB_UNMAP_NOTIFY;
     unmap.event = root_;
     unmap.window = self;
-    xcb_send_event(connection_, 0, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(connection_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&unmap));
     xcb_flush(connection_);
     if (parent_ == root_) {
@@ -356,8 +362,8 @@ void X11Placement::showUnmanaged() {
     placedClient_ = client;
     // Above every other window, as the manager kept it while it held it.
     const std::uint32_t values[] = {asCard32(client.x()), asCard32(client.y()), XCB_STACK_MODE_ABOVE};
-    xcb_configure_window(connection_, self, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_STACK_MODE,
-                         values);
+    xcb_configure_window(connection_, self,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_STACK_MODE, values);
     xcb_map_window(connection_, self);
     xcb_flush(connection_);
 }

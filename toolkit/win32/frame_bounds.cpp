@@ -20,8 +20,9 @@ constexpr double kDefaultDpi = 96;
 
 template <typename Function> Function lookUp(HMODULE module, const char* name) {
     // GetProcAddress hands every function back as one generic pointer type.
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                             : nullptr;
+    return module != nullptr
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
 }
 
 } // namespace
@@ -56,7 +57,8 @@ FrameInsets FrameBounds::insetsOf(HWND window, const ::RECT& windowRect) const {
     const PixelRect rect{static_cast<int>(windowRect.left), static_cast<int>(windowRect.top),
                          static_cast<int>(windowRect.right), static_cast<int>(windowRect.bottom)};
     ::RECT bounds{};
-    if (getAttribute_ == nullptr || FAILED(getAttribute_(window, kExtendedFrameBounds, &bounds, sizeof bounds))) {
+    if (getAttribute_ == nullptr ||
+        FAILED(getAttribute_(window, kExtendedFrameBounds, &bounds, sizeof bounds))) {
         return {};
     }
     return visibleFrameInsets(rect,

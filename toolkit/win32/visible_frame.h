@@ -42,7 +42,11 @@ FrameInsets visibleFrameInsets(const PixelRect& window, const std::optional<Pixe
 PixelRect visibleRect(const PixelRect& window, const FrameInsets& insets);
 
 // The window rectangle's corner coordinate that puts the visible frame's left (top) edge at visible.
-inline int windowLeftFor(int visibleLeft, const FrameInsets& insets) { return visibleLeft - insets.left; }
-inline int windowTopFor(int visibleTop, const FrameInsets& insets) { return visibleTop - insets.top; }
+inline int windowLeftFor(int visibleLeft, const FrameInsets& insets) {
+    return visibleLeft - insets.left;
+}
+inline int windowTopFor(int visibleTop, const FrameInsets& insets) {
+    return visibleTop - insets.top;
+}
 
 } // namespace tolvane::win32

@@ -77,7 +77,8 @@ Status Win32Toolkit::outerRect(::RECT& rect, FrameInsets* insets) const {
         return lastErrorStatus();
     }
     const FrameInsets frame = frameBounds_.insetsOf(window_.handle(), rect);
-    rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right, rect.bottom - frame.bottom};
+    rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right,
+            rect.bottom - frame.bottom};
     if (insets != nullptr) {
         *insets = frame;
     }
@@ -200,7 +201,8 @@ std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     const BOOL called = ::GetWindowRect(handle, &outer);
     if (called != 0) {
         const FrameInsets frame = frameBounds_.insetsOf(handle, outer);
-        outer = {outer.left + frame.left, outer.top + frame.top, outer.right - frame.right, outer.bottom - frame.bottom};
+        outer = {outer.left + frame.left, outer.top + frame.top, outer.right - frame.right,
+                 outer.bottom - frame.bottom};
         rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
                 static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
     }
