@@ -257,7 +257,9 @@ void X11Placement::move(std::optional<int> left, std::optional<int> top) {
 }
 
 bool X11Placement::refusedAgain(const QRect& target) {
-    if (requested_ != target) {
+    // Only a manager that has framed the window can have refused: a window still the root's child is
+    // either unmanaged (the X server moves it as asked) or not yet taken on by a manager that is busy.
+    if (requested_ != target || parent_ == root_) {
         refusals_ = 0;
         return false;
     }
@@ -340,7 +342,11 @@ QRect X11Placement::clientPlaceWhileUnmanaged() const {
     const QRect outer = toNative(window_, placed_);
     const QSize size = client_ ? client_->size() : toNative(window_, QRect(QPoint(), window_.size())).size();
     QRect client(outer.topLeft() + QPoint(keptFrame_.left(), keptFrame_.top()), size);
-    const QRect screens = toNative(window_, QGuiApplication::primaryScreen()->virtualGeometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) {
+        return client;
+    }
+    const QRect screens = toNative(window_, primary->virtualGeometry());
     if (outer.top() < screens.top()) {
         client.moveBottom(outer.bottom());
     } else if (outer.left() < screens.left()) {
