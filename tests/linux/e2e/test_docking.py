@@ -61,7 +61,10 @@ def managed(x, window):
 
 
 def pixels_rect(x, window):
-    """The rectangle that holds the window's pixels: its client area, and the frame while it has one."""
+    """The rectangle that holds the window's pixels: its client area, and the frame while it has one;
+    empty while the window is not shown (between a manager letting go of it and taking it on again)."""
+    if "IsViewable" not in x.run("xwininfo", "-id", str(window)):
+        return Rect(0, 0, 0, 0)
     client = x.geometry(window)
     if not managed(x, window):
         return client
@@ -146,8 +149,8 @@ def dock(x, layout, window, edge, size, background, wm, selection):
 
     x.move_pointer(*pointer(strip))
     whole = lambda r: r.width >= size.width - 1 and r.height >= size.height - 1
-    wait_for_state(x, window, whole, f"revealed at the {edge}")
-    check(wm not in FRAMING or managed(x, window), f"revealed at the {edge} without the manager's frame")
+    wait_for_state(x, window, lambda r: whole(r) and (wm not in FRAMING or managed(x, window)),
+                   f"revealed at the {edge} and framed")
     stays(x, window, whole, f"with the pointer resting on the strip's place at the {edge}")
     x.save_screenshot(f"{edge}-2-revealed")
     if selection is not None:
