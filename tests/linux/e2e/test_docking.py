@@ -32,8 +32,6 @@ CLICKED = "Label19"
 STAYS_PUT_S = 1.2
 # A window manager answers when it gets to it, and Mutter lets a withdrawn window go after an animation.
 STATE_TIMEOUT_S = 30
-# Screenshots to take before a window that Mutter maps with an animation, under load, counts as not painted.
-SCREEN_ATTEMPTS = 300
 # Pixels of a window manager's decoration drawn beyond the frame it reports: kwin's Breeze outlines it.
 OUTLINE = {"kwin": 1}
 # Managers that frame a window (reparent it); the tests' own onscreen_wm.py does not.
@@ -89,6 +87,17 @@ def wait_for_state(x, window, predicate, what):
         time.sleep(0.05)
 
 
+def wait_for_screen(x, predicate, what):
+    """The first screenshot that satisfies predicate, within the same deadline as a state."""
+    deadline = time.monotonic() + STATE_TIMEOUT_S
+    while True:
+        shot = x.screenshot()
+        if predicate(shot):
+            return shot
+        check(time.monotonic() < deadline, "the screen never showed " + what)
+        time.sleep(0.05)
+
+
 def strip_drawn(x, visible, edge, background, wm):
     """A screenshot shows the window's pixels on the strip and the desktop just beyond it."""
     if wm == WAYLAND:
@@ -113,8 +122,8 @@ def shown_selection(x, layout, window):
     """What the window shows of the selection: the age labels' fills and the display labels' text pixels,
     relative to the client area, from a screenshot once the clicked label is green."""
     client = x.geometry(window)
-    shot = x.wait_for(lambda s: fill_colour(s, layout, CLICKED, client) == layout.highlight,
-                      f"{CLICKED} green at {client}", attempts=SCREEN_ATTEMPTS)
+    shot = wait_for_screen(x, lambda s: fill_colour(s, layout, CLICKED, client) == layout.highlight,
+                           f"{CLICKED} green at {client}")
     fills = {name: fill_colour(shot, layout, name, client) for name in layout.age_labels()}
     for name, fill in fills.items():
         check(fill == (layout.highlight if name == CLICKED else layout.idle), f"{name} is {fill}")
@@ -186,8 +195,8 @@ def test(program, layout, wm=None):
         wait_for_state(x, window, lambda r: r.height > 100 and (wm not in FRAMING or managed(x, window)), "shown")
 
         # A selection made in view...
-        x.wait_for(lambda s: fill_colour(s, layout, CLICKED, x.geometry(window)) == layout.idle, "the window painted",
-                   attempts=SCREEN_ATTEMPTS)
+        wait_for_screen(x, lambda s: fill_colour(s, layout, CLICKED, x.geometry(window)) == layout.idle,
+                        "the window painted")
         x.click(*screen_point(layout, CLICKED, x.geometry(window)))
         selection = shown_selection(x, layout, window)
         size = pixels_rect(x, window)
