@@ -227,6 +227,15 @@ bool X11Placement::beyondScreens(const QRect& outer) const {
 }
 
 void X11Placement::move(std::optional<int> left, std::optional<int> top) {
+    if (mode_ == Mode::Withdrawing) {
+        // Should the manager's ReparentNotify have gone by unseen, or the manager with it: the window is
+        // free once it is the root's child again.
+        dirty_ = true;
+        refresh();
+        if (parent_ == root_) {
+            finishWithdrawal();
+        }
+    }
     const QRect current = outerRect();
     QRect target = current;
     target.moveTo(left.value_or(current.left()), top.value_or(current.top()));
@@ -357,6 +366,15 @@ QRect X11Placement::clientPlaceWhileUnmanaged() const {
     return client;
 }
 
+void X11Placement::finishWithdrawal() {
+    if (handBackWhenWithdrawn_) {
+        mode_ = Mode::Unmanaged;
+        handBack(placed_);
+    } else {
+        showUnmanaged();
+    }
+}
+
 void X11Placement::showUnmanaged() {
     mode_ = Mode::Unmanaged;
     const xcb_window_t self = windowId();
@@ -439,12 +457,7 @@ bool X11Placement::nativeEventFilter(const QByteArray& eventType, void* message,
         if (reparent->window == self) {
             dirty_ = true;
             if (mode_ == Mode::Withdrawing && reparent->parent == root_) {
-                if (handBackWhenWithdrawn_) {
-                    mode_ = Mode::Unmanaged;
-                    handBack(placed_);
-                } else {
-                    showUnmanaged();
-                }
+                finishWithdrawal();
             }
         }
         break;

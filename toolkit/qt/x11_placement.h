@@ -68,6 +68,9 @@ class X11Placement final : public QAbstractNativeEventFilter {
     bool refusedAgain(const QRect& target);
     void askManager(const QRect& target, bool moveX, bool moveY);
     void withdraw(const QRect& target);
+    // The manager has let go of the window: shown unmanaged, or handed back at once if it was revealed
+    // meanwhile.
+    void finishWithdrawal();
     void showUnmanaged();
     void handBack(const QRect& target);
     // Where the frameless client goes so that the side left on the screen shows its own pixels.
