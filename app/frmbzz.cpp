@@ -43,11 +43,21 @@ constexpr ControlDescription gridLabel(std::string_view name, std::string_view c
             .click = click};
 }
 
+// An age label's caption is its row's age text in the reference table, written there only.
+constexpr std::string_view ageCaption(std::string_view name) {
+    for (const ReferenceRow& row : kReferenceTable) {
+        if (row.ageLabel == name) {
+            return row.ageText;
+        }
+    }
+    throw "an age label without a row in the reference table"; // fails the build
+}
+
 // column and row count from 0.
-constexpr ControlDescription ageLabel(std::string_view name, std::string_view caption, int column, int row,
-                                      int tabIndex, Handler click) {
+constexpr ControlDescription ageLabel(std::string_view name, int column, int row, int tabIndex,
+                                      Handler click) {
     ControlDescription label =
-        gridLabel(name, caption, column, row, tabIndex, click, kIdleColour, vbButtonText);
+        gridLabel(name, ageCaption(name), column, row, tabIndex, click, kIdleColour, vbButtonText);
     label.chosenBackColour = kHighlightColour; // the selected age is the green one
     return label;
 }
@@ -136,32 +146,32 @@ constexpr std::array kControls{
     textLabel("Label1", 4, "男", 2760, 5160, 735, 375, kBlue, song(15.75F), 29),
     textLabel("Label1", 3, "身高（单位cm）", 2880, 2160, 2655, 375, kBlue, song(15.75F), 28),
     textLabel("Label1", 2, "体重（单位kg ）", 2760, 4440, 3135, 495, kBlue, song(15.75F), 27),
-    ageLabel("Label30", "10岁", 1, 11, 26, Label30_Click),
-    ageLabel("Label29", "9岁", 1, 10, 25, Label29_Click),
-    ageLabel("Label28", "8岁", 1, 9, 24, Label28_Click),
-    ageLabel("Label27", "7岁", 1, 8, 23, Label27_Click),
-    ageLabel("Label26", "6岁", 1, 7, 22, Label26_Click),
-    ageLabel("Label25", "5.5岁", 1, 6, 21, Label25_Click),
-    ageLabel("Label24", "5岁", 1, 5, 20, Label24_Click),
-    ageLabel("Label23", "4.5岁", 1, 4, 19, Label23_Click),
-    ageLabel("Label22", "4岁", 1, 3, 18, Label22_Click),
-    ageLabel("Label21", "3.5岁", 1, 2, 17, Label21_Click),
-    ageLabel("Label20", "3岁", 1, 1, 16, Label20_Click),
-    ageLabel("Label19", "2.5岁", 1, 0, 15, Label19_Click),
-    ageLabel("Label18", "2岁", 0, 12, 14, Label18_Click),
+    ageLabel("Label30", 1, 11, 26, Label30_Click),
+    ageLabel("Label29", 1, 10, 25, Label29_Click),
+    ageLabel("Label28", 1, 9, 24, Label28_Click),
+    ageLabel("Label27", 1, 8, 23, Label27_Click),
+    ageLabel("Label26", 1, 7, 22, Label26_Click),
+    ageLabel("Label25", 1, 6, 21, Label25_Click),
+    ageLabel("Label24", 1, 5, 20, Label24_Click),
+    ageLabel("Label23", 1, 4, 19, Label23_Click),
+    ageLabel("Label22", 1, 3, 18, Label22_Click),
+    ageLabel("Label21", 1, 2, 17, Label21_Click),
+    ageLabel("Label20", 1, 1, 16, Label20_Click),
+    ageLabel("Label19", 1, 0, 15, Label19_Click),
+    ageLabel("Label18", 0, 12, 14, Label18_Click),
     gridLabel("Label17", "退出", 1, 12, 13, Label17_Click, kRed, kBlack),
-    ageLabel("Label16", "21月", 0, 11, 12, Label16_Click),
-    ageLabel("Label15", "18月", 0, 10, 11, Label15_Click),
-    ageLabel("Label14", "15月", 0, 9, 10, Label14_Click),
-    ageLabel("Label12", "12月", 0, 8, 9, Label12_Click),
-    ageLabel("Label10", "10月", 0, 7, 8, Label10_Click),
-    ageLabel("Label8", "8月", 0, 6, 7, Label8_Click),
-    ageLabel("Label7", "6月", 0, 5, 6, Label7_Click),
-    ageLabel("Label6", "5月", 0, 4, 5, Label6_Click),
-    ageLabel("Label5", "4月", 0, 3, 4, Label5_Click),
-    ageLabel("Label4", "3月", 0, 2, 3, Label4_Click),
-    ageLabel("Label3", "2月", 0, 1, 2, Label3_Click),
-    ageLabel("Label2", "1月", 0, 0, 1, Label2_Click),
+    ageLabel("Label16", 0, 11, 12, Label16_Click),
+    ageLabel("Label15", 0, 10, 11, Label15_Click),
+    ageLabel("Label14", 0, 9, 10, Label14_Click),
+    ageLabel("Label12", 0, 8, 9, Label12_Click),
+    ageLabel("Label10", 0, 7, 8, Label10_Click),
+    ageLabel("Label8", 0, 6, 7, Label8_Click),
+    ageLabel("Label7", 0, 5, 6, Label7_Click),
+    ageLabel("Label6", 0, 4, 5, Label6_Click),
+    ageLabel("Label5", 0, 3, 4, Label5_Click),
+    ageLabel("Label4", 0, 2, 3, Label4_Click),
+    ageLabel("Label3", 0, 1, 2, Label3_Click),
+    ageLabel("Label2", 0, 0, 1, Label2_Click),
     textLabel("Label1", 0, "0-10Tolvane快速查询表", 120, 0, 6735, 615, kBlue, song(21.75F), 0),
 };
 static_assert(kControls.size() == 48);

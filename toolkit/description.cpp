@@ -26,4 +26,18 @@ std::string accessibleDescription(const WindowDescription& window, const Control
     return text;
 }
 
+std::optional<std::size_t> labelIndex(const WindowDescription& window, std::string_view name) {
+    std::size_t index = 0;
+    for (const ControlDescription& control : window.controls) {
+        if (control.kind != ControlKind::Label) {
+            continue;
+        }
+        if (control.index < 0 && control.name == name) {
+            return index;
+        }
+        ++index;
+    }
+    return std::nullopt;
+}
+
 } // namespace tolvane

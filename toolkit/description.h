@@ -5,6 +5,7 @@
 #include "toolkit/toolkit.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -108,5 +109,9 @@ std::string accessibleDescription(const WindowDescription& window, const Control
 constexpr bool isChosen(const ControlDescription& control, Colour backColour) {
     return control.chosenBackColour == backColour;
 }
+
+// The place of the label a handler names among the window's labels in creation order, which is how
+// every layer keeps them; nothing when no label of its own bears that name.
+std::optional<std::size_t> labelIndex(const WindowDescription& window, std::string_view name);
 
 } // namespace tolvane

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <utility>
 
 namespace tolvane::qt {
 
@@ -29,7 +28,7 @@ void FormWindow::paintEvent(QPaintEvent*) {
 
 void FormWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        pressedLabel_ = labelAt(event->position().toPoint());
+        clicks_.press(labelAt(event->position().toPoint()));
     }
 }
 
@@ -37,9 +36,8 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const std::optional<std::size_t> pressed = std::exchange(pressedLabel_, std::nullopt);
-    if (pressed && pressed == labelAt(event->position().toPoint())) {
-        events_.labelClicked(*pressed);
+    if (const auto clicked = clicks_.release(labelAt(event->position().toPoint()))) {
+        events_.labelClicked(*clicked);
     }
 }
 

@@ -2,6 +2,7 @@
 // and the window system's close into calls of its FormEvents.
 #pragma once
 
+#include "toolkit/click_tracking.h"
 #include "toolkit/qt/form_content.h"
 
 #include <QWidget>
@@ -40,8 +41,7 @@ class FormWindow final : public QWidget {
 
     const FormContent& content_;
     FormEvents& events_;
-    // A click is a press and a release of the left button on the same label.
-    std::optional<std::size_t> pressedLabel_;
+    ClickTracking clicks_;
 };
 
 } // namespace tolvane::qt

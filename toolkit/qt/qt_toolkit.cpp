@@ -15,19 +15,11 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
-#include <iostream>
 #include <utility>
 
 namespace tolvane::qt {
 
 namespace {
-
-// The rest of SetWindowPos's vocabulary that the layer understands besides toolkit.h's.
-constexpr WindowHandle HWND_TOP = 0;
-constexpr WindowHandle HWND_BOTTOM = 1;
-constexpr WindowHandle HWND_NOTOPMOST = -2;
-constexpr std::uint32_t SWP_NOZORDER = 0x4;
-constexpr std::uint32_t SWP_HIDEWINDOW = 0x80;
 
 QString toQString(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -126,7 +118,7 @@ int QtToolkit::run() {
 
 void QtToolkit::deliver(Handler handler) {
     if (loaded_ && handler != nullptr) {
-        dispatch(handler, *this);
+        dispatch(handler, *this, description_.name);
     }
 }
 
@@ -148,17 +140,6 @@ void QtToolkit::endProgram(int exitStatus) {
     }
     window_->hide();
     QCoreApplication::exit(exitStatus);
-}
-
-std::optional<std::size_t> QtToolkit::labelNamed(std::string_view name) const {
-    // Members of a control array have no name of their own to be found by.
-    for (std::size_t i = 0; i < content_.labels.size(); ++i) {
-        const ControlDescription& control = *content_.labels[i].control;
-        if (control.index < 0 && control.name == name) {
-            return i;
-        }
-    }
-    return std::nullopt;
 }
 
 WindowHandle QtToolkit::nativeHandle() const {
@@ -277,7 +258,7 @@ Status QtToolkit::Unload() {
 Status QtToolkit::ScreenWidth(Twips& value) {
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary == nullptr) {
-        return kStatusInvalidOperation;
+        return kStatusNoScreen;
     }
     value = toTwips(primary->geometry().width());
     return kStatusOk;
@@ -287,7 +268,7 @@ Status QtToolkit::setBackColor(std::string_view label, Colour colour) {
     if (!loaded_) {
         return kStatusWindowUnloaded;
     }
-    const std::optional<std::size_t> found = labelNamed(label);
+    const std::optional<std::size_t> found = labelIndex(description_, label);
     if (!found) {
         return kStatusNoSuchControl;
     }
@@ -305,7 +286,7 @@ Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) 
     if (!loaded_) {
         return kStatusWindowUnloaded;
     }
-    const std::optional<std::size_t> found = labelNamed(label);
+    const std::optional<std::size_t> found = labelIndex(description_, label);
     if (!found) {
         return kStatusNoSuchControl;
     }
@@ -339,16 +320,11 @@ std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAft
     if (!loaded_ || window != nativeHandle()) {
         return 0;
     }
-    if ((flags & SWP_NOZORDER) == 0) {
-        if (insertAfter == HWND_TOPMOST) {
-            setStaysOnTop(true);
-        } else if (insertAfter == HWND_NOTOPMOST) {
-            setStaysOnTop(false);
-        } else if (insertAfter == HWND_TOP) {
-            window_->raise();
-        } else if (insertAfter == HWND_BOTTOM) {
-            window_->lower();
-        }
+    // Only what the program asks for: the topmost band (its one caller passes HWND_TOPMOST and
+    // SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW). Other places in the z-order and SWP_ flags beyond
+    // toolkit.h's are not offered.
+    if (insertAfter == HWND_TOPMOST) {
+        setStaysOnTop();
     }
     if ((flags & SWP_NOMOVE) == 0) {
         window_->move(screenOrigin() + QPoint(x, y));
@@ -360,15 +336,13 @@ std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAft
     }
     if ((flags & SWP_SHOWWINDOW) != 0) {
         window_->show();
-    } else if ((flags & SWP_HIDEWINDOW) != 0) {
-        window_->hide();
     }
     return 1;
 }
 
-void QtToolkit::setStaysOnTop(bool on) {
+void QtToolkit::setStaysOnTop() {
     Qt::WindowFlags flags = window_->windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    flags.setFlag(Qt::WindowStaysOnTopHint);
     // QWidget::setWindowFlags would re-create the native window, and with it the handle the program
     // has just read. So the platform window is told directly, and the widget only takes note.
     window_->overrideWindowFlags(flags);
@@ -378,17 +352,21 @@ void QtToolkit::setStaysOnTop(bool on) {
 }
 
 void QtToolkit::reportUntrappedError(const RuntimeError& error) {
+    endAfterUntrappedError(error, *this);
+}
+
+void QtToolkit::stopEvents() {
     // No tick may run, and no click be delivered, while the box waits or after it.
-    const bool wasLoaded = std::exchange(loaded_, false);
+    visibleAtError_ = std::exchange(loaded_, false) && window_->isVisible();
     for (const std::unique_ptr<QTimer>& timer : timers_) {
         timer->stop();
     }
-    std::cerr << "tolvane: untrapped run-time error: status " << error.status() << ", object "
-              << error.object() << ", operation " << error.operation() << std::endl;
-    QMessageBox box(QMessageBox::Critical, toQString(description_.caption), QString::fromUtf8(error.what()),
-                    QMessageBox::Ok, wasLoaded && window_->isVisible() ? window_.get() : nullptr);
+}
+
+void QtToolkit::showErrorMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, toQString(description_.caption), QString::fromStdString(text),
+                    QMessageBox::Ok, visibleAtError_ ? window_.get() : nullptr);
     box.exec();
-    endProgram(kExitUntrappedError);
 }
 
 } // namespace tolvane::qt

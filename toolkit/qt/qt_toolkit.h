@@ -13,23 +13,19 @@
 #include "toolkit/qt/form_content.h"
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/x11_placement.h"
+#include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 
 #include <QPoint>
 #include <QTimer>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tolvane::qt {
 
-// The status of an operation on a window that has been unloaded.
-inline constexpr Status kStatusWindowUnloaded = -364;
-
-// The process's exit status after an untrapped run-time error.
-inline constexpr int kExitUntrappedError = 1;
-
-class QtToolkit final : public Toolkit, private FormEvents {
+class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
   public:
     explicit QtToolkit(const WindowDescription& description);
     ~QtToolkit() override;
@@ -71,9 +67,10 @@ class QtToolkit final : public Toolkit, private FormEvents {
     void deliver(Handler handler);
     // Destroys nothing yet (a handler may still be on the stack): hides the window, stops the timers,
     // and ends the event loop with this status.
-    void endProgram(int exitStatus);
-    void setStaysOnTop(bool on);
-    std::optional<std::size_t> labelNamed(std::string_view name) const;
+    void endProgram(int exitStatus) override;
+    void stopEvents() override;
+    void showErrorMessage(const std::string& text) override;
+    void setStaysOnTop();
     // The window system's id of the window as it is now.
     WindowHandle nativeHandle() const;
     // The window's outer (frame) rectangle in pixels from the primary screen's top-left corner.
@@ -90,6 +87,7 @@ class QtToolkit final : public Toolkit, private FormEvents {
     std::unique_ptr<X11Placement> placement_;
     std::vector<std::unique_ptr<QTimer>> timers_;
     bool loaded_ = true;
+    bool visibleAtError_ = false; // the window was up when an untrapped error stopped its events
     std::optional<int> exitStatus_;
 };
 

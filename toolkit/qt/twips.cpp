@@ -1,21 +1,21 @@
 #include "toolkit/qt/twips.h"
 
-#include <cmath>
-#include <limits>
+#include "toolkit/pixel_scale.h"
 
 namespace tolvane::qt {
 
+namespace {
+// Qt's logical pixels: 96 to the logical inch, whatever the screen's own DPI.
+constexpr PixelScale kLogicalPixels(kDefaultDotsPerInch);
+static_assert(kTwipsPerInch / kDefaultDotsPerInch == kTwipsPerPixel);
+} // namespace
+
 std::optional<int> toPixels(Twips twips) {
-    const double pixels = std::nearbyint(double{twips} / kTwipsPerPixel);
-    if (!std::isfinite(pixels) || pixels < std::numeric_limits<int>::min() ||
-        pixels > std::numeric_limits<int>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<int>(pixels);
+    return kLogicalPixels.toPixels(twips);
 }
 
 Twips toTwips(int pixels) {
-    return static_cast<Twips>(pixels * kTwipsPerPixel);
+    return kLogicalPixels.toTwips(pixels);
 }
 
 int describedPixels(Twips twips) {
@@ -33,7 +33,7 @@ QLine controlLine(const ControlDescription& control) {
 }
 
 int fontPixelSize(float points) {
-    return static_cast<int>(std::lround(double{points} * kTwipsPerPoint / kTwipsPerPixel));
+    return kLogicalPixels.fontHeight(points);
 }
 
 } // namespace tolvane::qt

@@ -16,7 +16,6 @@
 namespace tolvane::qt {
 
 inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int kTwipsPerPoint = 20;
 
 // The nearest whole pixel; nothing when the value is no finite number or lies beyond an int.
 std::optional<int> toPixels(Twips twips);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "toolkit/description.h"
-#include "toolkit/win32/pixel_scale.h"
+#include "toolkit/pixel_scale.h"
 #include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/windows_api.h"
 

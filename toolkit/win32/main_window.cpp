@@ -1,6 +1,7 @@
 #include "toolkit/win32/main_window.h"
 
 #include "resources/pictures.h"
+#include "toolkit/runtime_error.h"
 #include "toolkit/win32/wide_text.h"
 
 #include <string>
@@ -162,7 +163,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         onButtonUp(pointFrom(lParam));
         return 0;
     case WM_CAPTURECHANGED:
-        pressed_ = nullptr;
+        clicks_.cancel();
         return 0;
     case WM_TIMER:
         onTimer(static_cast<UINT_PTR>(wParam));
@@ -199,26 +200,29 @@ void MainWindow::onPaint() {
     BitBlt(paint.dc(), area.left, area.top, width, height, buffer.get(), area.left, area.top, SRCCOPY);
 }
 
-// A click is a press and a release of the left button on the same label.
+// Only labels with a click handler take a press (see click_tracking.h for what makes a click).
 void MainWindow::onButtonDown(::POINT point) {
     if (ending_) {
         return;
     }
-    const Label* label = content_->labelAt(point);
-    pressed_ = label != nullptr && label->description->click != nullptr ? label : nullptr;
-    if (pressed_ != nullptr) {
+    std::optional<std::size_t> label = content_->labelIndexAt(point);
+    if (label && content_->label(*label).description->click == nullptr) {
+        label.reset();
+    }
+    clicks_.press(label);
+    if (label) {
         // The release may come outside the window; it still ends this press.
         SetCapture(window_.get());
     }
 }
 
 void MainWindow::onButtonUp(::POINT point) {
-    const Label* pressed = std::exchange(pressed_, nullptr);
+    const std::optional<std::size_t> clicked = clicks_.release(content_->labelIndexAt(point));
     if (GetCapture() == window_.get()) {
         ReleaseCapture();
     }
-    if (!ending_ && pressed != nullptr && content_->labelAt(point) == pressed) {
-        events_.deliver(pressed->description->click);
+    if (!ending_ && clicked) {
+        events_.deliver(content_->label(*clicked).description->click);
     }
 }
 
@@ -248,16 +252,19 @@ void MainWindow::stopTimers() {
     timers_.clear();
 }
 
-void MainWindow::endWithError(const std::string& message) {
-    if (ending_) {
-        return;
-    }
-    // No clicks or ticks while the message is up, then the program ends.
+void MainWindow::stopEvents() {
     ending_ = true;
+    clicks_.cancel();
     stopTimers();
-    exitStatus_ = kExitUntrappedError;
-    MessageBoxW(window_.get(), toWide(message).c_str(), toWide(description_.caption).c_str(),
+}
+
+void MainWindow::showErrorMessage(const std::string& text) {
+    MessageBoxW(window_.get(), toWide(text).c_str(), toWide(description_.caption).c_str(),
                 MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::end(int exitStatus) {
+    exitStatus_ = exitStatus;
     if (window_) {
         DestroyWindow(window_.get());
     } else {

@@ -6,12 +6,13 @@
 // The window procedure only dispatches messages to this object.
 #pragma once
 
+#include "toolkit/click_tracking.h"
 #include "toolkit/description.h"
+#include "toolkit/pixel_scale.h"
 #include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/label_accessibility.h"
 #include "toolkit/win32/picture_box.h"
 #include "toolkit/win32/picture_decoder.h"
-#include "toolkit/win32/pixel_scale.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/window_content.h"
@@ -24,9 +25,6 @@
 #include <vector>
 
 namespace tolvane::win32 {
-
-// The exit status of a program ended by an untrapped run-time error.
-inline constexpr int kExitUntrappedError = 1;
 
 // What the window asks of its owner: to run a handler, for a click on a label or a timer's tick.
 class WindowEvents {
@@ -69,10 +67,12 @@ class MainWindow final {
     // system's last error set, when the system refuses.
     bool destroy();
 
-    // Stops every click and tick, shows the message over the window, then ends the program with
-    // kExitUntrappedError. Only the first call does anything.
-    void endWithError(const std::string& message);
+    // For the end after an untrapped error: no click or tick from here on; the message over the
+    // window; then the window destroyed and the program's end with this status.
+    void stopEvents();
     bool ending() const { return ending_; }
+    void showErrorMessage(const std::string& text);
+    void end(int exitStatus);
 
   private:
     struct Timer {
@@ -108,8 +108,8 @@ class MainWindow final {
     std::optional<WindowClass> windowClass_;
     std::optional<PictureBoxClass> pictureBoxClass_;
     std::vector<Timer> timers_;
-    const Label* pressed_ = nullptr; // the label the left button went down on
-    bool ending_ = false;            // an untrapped error is being reported: no more events
+    ClickTracking clicks_;
+    bool ending_ = false; // an untrapped error is being reported: no more events
     int exitStatus_ = 0;
     // Last, so that the window is gone before anything it draws or uses.
     UniqueWindow window_;

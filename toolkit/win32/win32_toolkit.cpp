@@ -3,17 +3,12 @@
 #include "toolkit/runtime_error.h"
 #include "toolkit/win32/wide_text.h"
 
-#include <cstdio>
-#include <exception>
 #include <string>
 #include <utility>
 
 namespace tolvane::win32 {
 
 namespace {
-
-// A toolkit operation on a window that is already gone.
-const Status kStatusNoWindow = static_cast<Status>(HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE));
 
 // What the system says went wrong, as a negative status.
 Status lastErrorStatus() {
@@ -34,27 +29,19 @@ int Win32Toolkit::run() {
 }
 
 void Win32Toolkit::deliver(Handler handler) {
-    try {
-        dispatch(handler, *this);
-    } catch (const std::exception& failure) {
-        // Not a run-time error of the program (no memory, say): the same end, without a status.
-        reportUntrappedError(
-            RuntimeError(kStatusInvalidOperation, std::string(description_.name), failure.what()));
-    }
+    dispatch(handler, *this, description_.name);
 }
 
 void Win32Toolkit::reportUntrappedError(const RuntimeError& error) {
     if (window_.ending()) {
         return; // the first error ends the program; later ones say nothing
     }
-    std::fprintf(stderr, "%s\n", error.what());
-    window_.endWithError("Run-time error " + std::to_string(error.status()) +
-                         "\n\nObject: " + error.object() + "\nOperation: " + error.operation());
+    endAfterUntrappedError(error, *this);
 }
 
 Status Win32Toolkit::hWnd(WindowHandle& handle) {
     if (window_.handle() == nullptr) {
-        return kStatusNoWindow;
+        return kStatusWindowUnloaded;
     }
     handle = reinterpret_cast<WindowHandle>(window_.handle());
     return kStatusOk;
@@ -63,7 +50,7 @@ Status Win32Toolkit::hWnd(WindowHandle& handle) {
 Status Win32Toolkit::WindowState(std::int16_t& state) {
     const HWND window = window_.handle();
     if (window == nullptr) {
-        return kStatusNoWindow;
+        return kStatusWindowUnloaded;
     }
     state = IsIconic(window) != 0 ? vbMinimized : IsZoomed(window) != 0 ? vbMaximized : vbNormal;
     return kStatusOk;
@@ -71,7 +58,7 @@ Status Win32Toolkit::WindowState(std::int16_t& state) {
 
 Status Win32Toolkit::outerRect(::RECT& rect, FrameInsets* insets) const {
     if (window_.handle() == nullptr) {
-        return kStatusNoWindow;
+        return kStatusWindowUnloaded;
     }
     if (::GetWindowRect(window_.handle(), &rect) == 0) {
         return lastErrorStatus();
@@ -141,13 +128,16 @@ Status Win32Toolkit::moveTo(std::optional<int> left, std::optional<int> top) {
 
 Status Win32Toolkit::Show() {
     if (window_.handle() == nullptr) {
-        return kStatusNoWindow;
+        return kStatusWindowUnloaded;
     }
     ShowWindow(window_.handle(), SW_SHOW);
     return kStatusOk;
 }
 
 Status Win32Toolkit::Unload() {
+    if (window_.handle() == nullptr) {
+        return kStatusWindowUnloaded;
+    }
     return window_.destroy() ? kStatusOk : lastErrorStatus();
 }
 
@@ -157,7 +147,10 @@ Status Win32Toolkit::ScreenWidth(Twips& value) {
 }
 
 Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
-    Label* label = window_.content() != nullptr ? window_.content()->findLabel(name) : nullptr;
+    if (window_.handle() == nullptr) {
+        return kStatusWindowUnloaded;
+    }
+    Label* label = window_.content()->findLabel(name);
     if (label == nullptr) {
         return kStatusNoSuchControl;
     }
@@ -168,7 +161,10 @@ Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
 }
 
 Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text) {
-    Label* label = window_.content() != nullptr ? window_.content()->findLabel(name) : nullptr;
+    if (window_.handle() == nullptr) {
+        return kStatusWindowUnloaded;
+    }
+    Label* label = window_.content()->findLabel(name);
     if (label == nullptr) {
         return kStatusNoSuchControl;
     }
@@ -179,7 +175,7 @@ Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text
 }
 
 Status Win32Toolkit::repaint(const Label& label) {
-    return window_.repaintLabel(label) ? kStatusOk : kStatusNoWindow;
+    return window_.repaintLabel(label) ? kStatusOk : kStatusWindowUnloaded;
 }
 
 // The declared functions: user32's own, called straight through. A failing call leaves its record alone.

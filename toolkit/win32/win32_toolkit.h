@@ -8,16 +8,18 @@
 #pragma once
 
 #include "toolkit/description.h"
+#include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/frame_bounds.h"
 #include "toolkit/win32/main_window.h"
 #include "toolkit/win32/windows_api.h"
 
 #include <optional>
+#include <string>
 
 namespace tolvane::win32 {
 
-class Win32Toolkit final : public Toolkit, private WindowEvents {
+class Win32Toolkit final : public Toolkit, private WindowEvents, private ProgramEnd {
   public:
     Win32Toolkit(const WindowDescription& description, HINSTANCE instance);
     ~Win32Toolkit() override = default;
@@ -52,6 +54,9 @@ class Win32Toolkit final : public Toolkit, private WindowEvents {
 
   private:
     void deliver(Handler handler) override;
+    void stopEvents() override { window_.stopEvents(); }
+    void showErrorMessage(const std::string& text) override { window_.showErrorMessage(text); }
+    void endProgram(int exitStatus) override { window_.end(exitStatus); }
     // The window's visible frame, and how far it lies inside the window rectangle.
     Status outerRect(::RECT& rect, FrameInsets* insets = nullptr) const;
     Status moveTo(std::optional<int> left, std::optional<int> top);

@@ -22,7 +22,7 @@ COLORREF toColorRef(Colour colour) {
 
 WindowContent::WindowContent(const WindowDescription& window, const PixelScale& scale, FontCache& fonts,
                              const DecodedBitmap* background)
-    : backColour_(window.backColour), background_(background) {
+    : window_(window), backColour_(window.backColour), background_(background) {
     for (const ControlDescription& control : window.controls) {
         if (control.kind == ControlKind::Label) {
             labels_.push_back({.description = &control,
@@ -40,16 +40,20 @@ WindowContent::WindowContent(const WindowDescription& window, const PixelScale& 
 }
 
 Label* WindowContent::findLabel(std::string_view name) {
-    const auto found = std::ranges::find_if(labels_, [name](const Label& label) {
-        return label.description->index < 0 && label.description->name == name;
-    });
-    return found == labels_.end() ? nullptr : &*found;
+    const std::optional<std::size_t> index = labelIndex(window_, name);
+    return index ? &labels_.at(*index) : nullptr;
+}
+
+std::optional<std::size_t> WindowContent::labelIndexAt(::POINT point) const {
+    const auto found = std::ranges::find_if(
+        labels_, [point](const Label& label) { return PtInRect(&label.rect, point) != 0; });
+    return found == labels_.end() ? std::nullopt
+                                  : std::optional(static_cast<std::size_t>(found - labels_.begin()));
 }
 
 const Label* WindowContent::labelAt(::POINT point) const {
-    const auto found = std::ranges::find_if(
-        labels_, [point](const Label& label) { return PtInRect(&label.rect, point) != 0; });
-    return found == labels_.end() ? nullptr : &*found;
+    const std::optional<std::size_t> index = labelIndexAt(point);
+    return index ? &labels_[*index] : nullptr;
 }
 
 void WindowContent::paint(HDC dc, const ::RECT& area) const {

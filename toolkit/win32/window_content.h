@@ -4,11 +4,12 @@
 #pragma once
 
 #include "toolkit/description.h"
+#include "toolkit/pixel_scale.h"
 #include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/picture_decoder.h"
-#include "toolkit/win32/pixel_scale.h"
 #include "toolkit/win32/windows_api.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,10 +51,12 @@ class WindowContent {
     // Draws everything that meets the area (client pixels) onto the device context.
     void paint(HDC dc, const ::RECT& area) const;
 
-    // The label a handler names ("Label19"); array members are not addressed by name.
+    // The label a handler names ("Label19"), or null.
     Label* findLabel(std::string_view name);
-    // The label under a point of the client area, or null.
+    Label& label(std::size_t index) { return labels_.at(index); }
+    // The label under a point of the client area, or null; and its place in creation order.
     const Label* labelAt(::POINT point) const;
+    std::optional<std::size_t> labelIndexAt(::POINT point) const;
     // In creation order.
     const std::vector<Label>& labels() const { return labels_; }
 
@@ -62,6 +65,7 @@ class WindowContent {
     void paintLines(HDC dc) const;
     static void paintLabel(HDC dc, const Label& label);
 
+    const WindowDescription& window_;
     Colour backColour_;
     const DecodedBitmap* background_;
     std::vector<Label> labels_; // in creation order

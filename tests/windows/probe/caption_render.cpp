@@ -20,8 +20,8 @@ namespace {
 // A colour that no label's text has, for the pixels the text leaves alone.
 constexpr COLORREF kPaper = RGB(0x12, 0x34, 0x56);
 
-void printMask(std::string_view name, std::string_view text, win32::FontCache& fonts,
-               const win32::PixelScale& scale, std::FILE* out) {
+void printMask(std::string_view name, std::string_view text, win32::FontCache& fonts, const PixelScale& scale,
+               std::FILE* out) {
     const ControlDescription& label = *findControl(Frmbzz, name);
     const ::RECT placed = win32::controlRect(label, scale);
     const int width = placed.right - placed.left;
@@ -69,7 +69,7 @@ bool printRowMasks(std::string_view ageLabel, std::FILE* out) {
     if (row == kReferenceTable.end()) {
         return false;
     }
-    const win32::PixelScale scale(screenDotsPerInch());
+    const PixelScale scale(screenDotsPerInch());
     win32::FontCache fonts(scale);
     const std::pair<std::string_view, std::string_view> shown[] = {{"Label9", row->ageText},
                                                                    {"Label50", row->boysWeight},

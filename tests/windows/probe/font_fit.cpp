@@ -47,7 +47,7 @@ std::vector<std::string_view> textsOf(const ControlDescription& label) {
 } // namespace
 
 int reportFontFit(std::FILE* out) {
-    const win32::PixelScale scale(screenDotsPerInch());
+    const PixelScale scale(screenDotsPerInch());
     win32::FontCache fonts(scale);
     const win32::WindowDc screen(nullptr);
     int misfits = 0;

@@ -20,7 +20,7 @@
 #include "tests/windows/probe/gui_resources.h"
 #include "tests/windows/probe/layer_services.h"
 #include "tests/windows/probe/target_window.h"
-#include "toolkit/win32/pixel_scale.h"
+#include "toolkit/pixel_scale.h"
 #include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/window_content.h"
 
@@ -145,7 +145,7 @@ int checkLeaks(int clicks) {
         std::fprintf(stderr, "cannot open process %lu\n", processId);
         return kExitUnusable;
     }
-    const win32::PixelScale scale(screenDotsPerInch());
+    const PixelScale scale(screenDotsPerInch());
     std::vector<::POINT> centres;
     for (const ReferenceRow& row : kReferenceTable) {
         const ::RECT rect = win32::controlRect(*findControl(Frmbzz, row.ageLabel), scale);

@@ -1,9 +1,9 @@
-#include "toolkit/win32/pixel_scale.h"
+#include "toolkit/pixel_scale.h"
 
 #include <cmath>
 #include <limits>
 
-namespace tolvane::win32 {
+namespace tolvane {
 
 std::optional<int> PixelScale::toPixels(Twips twips) const {
     const double pixels = std::nearbyint(static_cast<double>(twips) * dotsPerInch_ / kTwipsPerInch);
@@ -22,4 +22,4 @@ int PixelScale::fontHeight(float points) const {
     return static_cast<int>(std::lround(static_cast<double>(points) * dotsPerInch_ / kPointsPerInch));
 }
 
-} // namespace tolvane::win32
+} // namespace tolvane

@@ -1,20 +1,24 @@
-// Twips to the screen's pixels and back at the display's logical DPI: 1440 twips are one logical inch,
-// so a pixel is 1440 / DPI twips (15 at 96 DPI, 12 at 120, 10 at 144).
+// Twips to a layer's pixels and back, at the layer's dots per inch: 1440 twips are one inch, so a pixel
+// is 1440 / DPI twips (15 at 96 DPI, 12 at 120, 10 at 144). Every layer, and the tests' fake, rounds
+// through this one rule; they differ only in their scale.
 #pragma once
 
 #include "toolkit/description.h"
 
 #include <optional>
 
-namespace tolvane::win32 {
+namespace tolvane {
 
 inline constexpr int kPointsPerInch = 72;
+// The scale of a screen at 100 %: 15 twips to a pixel.
+inline constexpr int kDefaultDotsPerInch = 96;
 
 class PixelScale {
   public:
-    explicit PixelScale(int dotsPerInch) : dotsPerInch_(dotsPerInch > 0 ? dotsPerInch : 96) {}
+    explicit constexpr PixelScale(int dotsPerInch)
+        : dotsPerInch_(dotsPerInch > 0 ? dotsPerInch : kDefaultDotsPerInch) {}
 
-    int dotsPerInch() const { return dotsPerInch_; }
+    constexpr int dotsPerInch() const { return dotsPerInch_; }
 
     // The nearest whole pixel; nothing when the value is no finite number or lies beyond an int.
     std::optional<int> toPixels(Twips twips) const;
@@ -30,4 +34,4 @@ class PixelScale {
     int dotsPerInch_;
 };
 
-} // namespace tolvane::win32
+} // namespace tolvane
