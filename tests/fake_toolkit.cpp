@@ -1,5 +1,7 @@
 #include "fake_toolkit.h"
 
+#include "toolkit/pixel_scale.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -21,21 +23,17 @@ std::string twipsText(Twips value) {
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15;
+// The pixels of a screen at 100 %, as the layers place a window.
+constexpr PixelScale kScale(kDefaultDotsPerInch);
 
 // The nearest pixel, held within the 32-bit range a RECT can give; NaN reads as 0.
 std::int32_t pixelsOf(double twips) {
-    const double pixels = std::nearbyint(twips / kTwipsPerPixel);
-    if (std::isnan(pixels)) {
-        return 0;
+    if (const std::optional<int> pixels = kScale.toPixels(static_cast<Twips>(twips))) {
+        return *pixels;
     }
-    if (pixels <= std::numeric_limits<std::int32_t>::min()) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    if (pixels >= std::numeric_limits<std::int32_t>::max()) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(pixels);
+    return std::isnan(twips) ? 0
+           : twips < 0       ? std::numeric_limits<std::int32_t>::min()
+                             : std::numeric_limits<std::int32_t>::max();
 }
 
 } // namespace
@@ -54,14 +52,14 @@ void FakeToolkit::failOperation(int k, Status status) {
     failStatus_ = status;
 }
 
-Status FakeToolkit::attempt(const std::string& entry) {
+Status FakeToolkit::attempt(const std::string& entry, bool onWindow) {
     ++operations_;
     if (failAt_ && *failAt_ == operations_) {
         log.push_back(entry + " failed");
         return failStatus_;
     }
     log.push_back(entry);
-    return kStatusOk;
+    return onWindow && unloaded ? kStatusWindowUnloaded : kStatusOk;
 }
 
 Status FakeToolkit::hWnd(WindowHandle& value) {
@@ -90,9 +88,15 @@ Status FakeToolkit::Top(Twips& value) {
 
 Status FakeToolkit::setTop(Twips value) {
     const Status status = attempt("Frmbzz.Top=" + twipsText(value));
-    if (status >= 0) {
-        top = value;
+    if (status < 0) {
+        return status;
     }
+    const std::optional<int> pixels = kScale.toPixels(value);
+    if (!pixels) {
+        return kStatusOverflow;
+    }
+    topWritten = value;
+    top = kScale.toTwips(*pixels);
     return status;
 }
 
@@ -106,9 +110,15 @@ Status FakeToolkit::Left(Twips& value) {
 
 Status FakeToolkit::setLeft(Twips value) {
     const Status status = attempt("Frmbzz.Left=" + twipsText(value));
-    if (status >= 0) {
-        left = value;
+    if (status < 0) {
+        return status;
     }
+    const std::optional<int> pixels = kScale.toPixels(value);
+    if (!pixels) {
+        return kStatusOverflow;
+    }
+    leftWritten = value;
+    left = kScale.toTwips(*pixels);
     return status;
 }
 
@@ -146,7 +156,7 @@ Status FakeToolkit::Unload() {
 }
 
 Status FakeToolkit::ScreenWidth(Twips& value) {
-    const Status status = attempt("Screen.Width");
+    const Status status = attempt("Screen.Width", false);
     if (status >= 0) {
         value = screenWidth;
     }
@@ -183,6 +193,10 @@ RECT FakeToolkit::rectOfProperties() const {
     return {pixelsOf(left), pixelsOf(top), pixelsOf(double{left} + width), pixelsOf(double{top} + height)};
 }
 
+bool FakeToolkit::isWindow(WindowHandle window) const {
+    return !unloaded && window == handle;
+}
+
 std::int32_t FakeToolkit::GetCursorPos(POINT& point) {
     log.emplace_back("GetCursorPos");
     const std::int32_t result = cursorResult.value_or(declaredResult);
@@ -194,7 +208,7 @@ std::int32_t FakeToolkit::GetCursorPos(POINT& point) {
 
 std::int32_t FakeToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     log.push_back("GetWindowRect(" + std::to_string(window) + ")");
-    const std::int32_t result = windowRectResult.value_or(declaredResult);
+    const std::int32_t result = isWindow(window) ? windowRectResult.value_or(declaredResult) : 0;
     if (result != 0) {
         rect = rectFollowsProperties ? rectOfProperties() : windowRect;
     }
@@ -208,9 +222,11 @@ std::int32_t FakeToolkit::SetWindowPos(WindowHandle window, WindowHandle insertA
     std::snprintf(text, sizeof text, "SetWindowPos(%lld,%lld,%d,%d,%d,%d,&H%X)",
                   static_cast<long long>(window), static_cast<long long>(insertAfter), x, y, cx, cy, flags);
     log.emplace_back(text);
-    if (declaredResult != 0 && (flags & SWP_SHOWWINDOW) != 0) {
-        visible = true;
+    if (!isWindow(window) || declaredResult == 0) {
+        return 0;
     }
+    topmost = topmost || insertAfter == HWND_TOPMOST;
+    visible = visible || (flags & SWP_SHOWWINDOW) != 0;
     return declaredResult;
 }
 

@@ -1,5 +1,7 @@
 // An in-memory toolkit for the core's tests: it keeps the window's and labels' state, records every
-// operation in order, and can be told to fail the k-th status-reporting operation.
+// operation in order, and can be told to fail the k-th status-reporting operation. It keeps the same
+// contract as the platform layers (tests/contract): positions in whole pixels at 15 twips, overflow for
+// a position no pixel can hold, unknown labels, foreign handles, everything after Unload.
 #pragma once
 
 #include "app/frmbzz.h"
@@ -36,6 +38,13 @@ class FakeToolkit : public Toolkit {
     Twips height = 8040;
     Twips screenWidth = 28800;
     bool visible = false;
+    // What the core last wrote into Top and Left, exactly, before the window put it on a whole pixel;
+    // nothing before the first write that succeeds.
+    std::optional<Twips> topWritten;
+    std::optional<Twips> leftWritten;
+    bool topmost = false; // SetWindowPos with HWND_TOPMOST put it in the topmost band
+    // After Unload every operation on the window fails with kStatusWindowUnloaded, and the declared
+    // functions answer nothing for its handle.
     bool unloaded = false;
 
     // What the declared functions report, and their result. A failing call leaves its record alone.
@@ -80,7 +89,8 @@ class FakeToolkit : public Toolkit {
 
   private:
     // Logs the operation and tells whether it may take effect.
-    Status attempt(const std::string& entry);
+    Status attempt(const std::string& entry, bool onWindow = true);
+    bool isWindow(WindowHandle window) const;
 
     int operations_ = 0;
     std::optional<int> failAt_;

@@ -4,6 +4,9 @@
 #include "toolkit/window.h"
 
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 namespace tolvane::testing {
 namespace {
@@ -58,6 +61,22 @@ TEST(DispatchTest, AnUnknownLabelIsARunTimeErrorNamingIt) {
     ASSERT_EQ(toolkit.untrapped.size(), 1U);
     EXPECT_EQ(toolkit.untrapped[0].status(), kStatusNoSuchControl);
     EXPECT_EQ(toolkit.untrapped[0].object(), "Label13");
+}
+
+// Nothing a handler throws may escape into the window system's event loop.
+TEST(DispatchTest, EveryOtherExceptionReachesTheDefaultHandlingWithAStatusOfItsOwn) {
+    const std::pair<Handler, Status> throwers[] = {
+        {[](Toolkit&) { throw std::bad_alloc(); }, kStatusOutOfMemory},
+        {[](Toolkit&) { throw std::logic_error("broken"); }, kStatusInternalError},
+        {[](Toolkit&) { throw 42; }, kStatusInternalError},
+    };
+    for (const auto& [thrower, status] : throwers) {
+        FakeToolkit toolkit;
+        dispatch(thrower, toolkit);
+        ASSERT_EQ(toolkit.untrapped.size(), 1U);
+        EXPECT_EQ(toolkit.untrapped[0].status(), status);
+        EXPECT_EQ(toolkit.untrapped[0].object(), "Frmbzz");
+    }
 }
 
 } // namespace

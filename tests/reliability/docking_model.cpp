@@ -2,6 +2,7 @@
 #include "docking_model.h"
 
 #include <cmath>
+#include <limits>
 
 namespace tolvane::reliability {
 
@@ -191,6 +192,12 @@ class Tick {
         out_.steps.push_back({kind, value, fails});
         if (fails) {
             out_.error = ModelError{s_.failingStatus, "Frmbzz"};
+            return false;
+        }
+        // Every toolkit refuses a position that no pixel (15 twips at 96 DPI) can hold.
+        const double pixels = std::nearbyint(double{value} / 15);
+        if (!(pixels >= std::numeric_limits<int>::min() && pixels <= std::numeric_limits<int>::max())) {
+            out_.error = ModelError{kOverflow, "Frmbzz"};
             return false;
         }
         if (kind == Kind::WriteTop) {

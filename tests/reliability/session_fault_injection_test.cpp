@@ -5,6 +5,7 @@
 #include "docking_model.h"
 #include "session_script.h"
 #include "tick_comparison.h"
+#include "toolkit/pixel_scale.h"
 
 #include <algorithm>
 #include <charconv>
@@ -85,6 +86,12 @@ Twips twipsFrom(std::string_view text) {
     return value;
 }
 
+// Where the window puts a position it takes: on the nearest whole pixel.
+Twips onWholePixel(Twips twips) {
+    constexpr PixelScale kScale(kDefaultDotsPerInch);
+    return kScale.toTwips(kScale.toPixels(twips).value_or(0));
+}
+
 // The state an event must leave: the state before it with the effect of each operation it logged as
 // done, and nothing else. An effect without a logged operation, or of a failed one, breaks the match.
 Snapshot replayed(Snapshot state, const Log& log) {
@@ -100,9 +107,9 @@ Snapshot replayed(Snapshot state, const Log& log) {
         } else if (const auto caption = text.find(".Caption="); caption != std::string_view::npos) {
             state.label(text.substr(0, caption)).caption = text.substr(caption + 9);
         } else if (startsWith(text, "Frmbzz.Top=")) {
-            state.top = twipsFrom(text.substr(11));
+            state.top = onWholePixel(twipsFrom(text.substr(11)));
         } else if (startsWith(text, "Frmbzz.Left=")) {
-            state.left = twipsFrom(text.substr(12));
+            state.left = onWholePixel(twipsFrom(text.substr(12)));
         } else if (text == "Frmbzz.Show" || (startsWith(text, "SetWindowPos(") && text.ends_with("&H43)"))) {
             state.visible = true;
         } else if (text == "Frmbzz.Unload") {

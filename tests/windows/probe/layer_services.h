@@ -6,8 +6,8 @@
 namespace tolvane::probe {
 
 // Builds the program's window in this process under another title (the running program keeps its
-// own), drives its services and compares each with what user32 says; prints one line per check and
-// returns how many failed.
+// own), runs the toolkit contract on it and compares what only user32 can tell; prints one line per
+// check and returns how many failed.
 int checkLayerServices(std::FILE* out);
 
 } // namespace tolvane::probe
