@@ -9,6 +9,7 @@
 #include "toolkit/click_tracking.h"
 #include "toolkit/description.h"
 #include "toolkit/pixel_scale.h"
+#include "toolkit/win32/back_buffer.h"
 #include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/label_accessibility.h"
 #include "toolkit/win32/picture_box.h"
@@ -100,6 +101,7 @@ class MainWindow final {
     std::wstring className_;
     std::map<Picture, DecodedBitmap> pictures_;
     FontCache fonts_;
+    BackBuffer backBuffer_;
     std::unique_ptr<WindowContent> content_;
     std::unique_ptr<LabelAccessibility>
         accessibility_; // the labels for screen readers, while the window lives
