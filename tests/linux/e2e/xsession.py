@@ -191,15 +191,19 @@ class XSession:
         return result.stdout
 
     def find_window(self, title):
-        """The id of the mapped window called title. The program names its first native window before
-        it replaces it with the one it maps (Qt does so for a stays-on-top window), so a search may meet
-        a window that goes while xdotool looks at it (BadWindow): it is searched again."""
+        """The id of the mapped window called title, once two searches running find the same (the newest).
+        The program names its first native window before it replaces it with the one it maps (Qt does so
+        for a stays-on-top window), so a search may meet a window that goes while xdotool looks at it
+        (BadWindow), or one that is about to go."""
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
+        seen = None
         while True:
             result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=self.env,
                                     capture_output=True, text=True, timeout=STARTUP_TIMEOUT_S)
-            if result.returncode == 0 and result.stdout.split():
-                return int(result.stdout.split()[0])
+            found = max(int(w) for w in result.stdout.split()) if result.returncode == 0 and result.stdout.split() else None
+            if found is not None and found == seen:  # the same window in two searches running: the one that stays
+                return found
+            seen = found
             if time.monotonic() > deadline:
                 running = ", ".join(f"{p.args[0]} {'running' if p.poll() is None else f'ended ({p.returncode})'}"
                                     for p in self.processes)
