@@ -67,6 +67,7 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
         addControl(control);
     }
     placement_ = X11Placement::forWindow(*window_);
+    pointer_ = PointerWatch::forWindow(*window_);
 }
 
 QtToolkit::~QtToolkit() = default;
@@ -297,7 +298,9 @@ Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) 
 }
 
 std::int32_t QtToolkit::GetCursorPos(POINT& point) {
-    const QPoint position = QCursor::pos() - screenOrigin();
+    const QPoint origin = screenOrigin();
+    const QPoint global = pointer_ ? pointer_->position(outerRect().translated(origin)) : QCursor::pos();
+    const QPoint position = global - origin;
     point = {.x = position.x(), .y = position.y()};
     return 1;
 }

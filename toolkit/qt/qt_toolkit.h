@@ -5,13 +5,15 @@
 //    screen's top-left corner, where the X server has it; Top and Left written through the window
 //    manager, or past one that keeps windows on the screen (x11_placement.h)
 //  - labels' BackColor and Caption by name, each repainted at once
-//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in
+//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in; the pointer
+//    asked of the X server only while it may be over the window (pointer_watch.h)
 //  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
 // Everything runs on the GUI thread; a QApplication must exist before this object.
 #pragma once
 
 #include "toolkit/qt/form_content.h"
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/pointer_watch.h"
 #include "toolkit/qt/x11_placement.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
@@ -85,6 +87,7 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     std::unique_ptr<FormWindow> window_;
     // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken.
     std::unique_ptr<X11Placement> placement_;
+    std::unique_ptr<PointerWatch> pointer_;
     std::vector<std::unique_ptr<QTimer>> timers_;
     bool loaded_ = true;
     bool visibleAtError_ = false; // the window was up when an untrapped error stopped its events
