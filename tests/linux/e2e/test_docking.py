@@ -99,10 +99,11 @@ def wait_for_screen(x, predicate, what):
 
 
 def strip_drawn(x, visible, edge, background, wm):
-    """A screenshot shows the window's pixels on the strip and the desktop just beyond it."""
+    """A screenshot shows the window's pixels on the strip and the desktop just beyond it. A compositing
+    manager (Mutter) puts the window on the screen a frame or more after the X server has moved it, so
+    the screen is given the same deadline as a state."""
     if wm == WAYLAND:
         return
-    shot = x.screenshot()
     grow = OUTLINE.get(wm, 0)
     if edge == "top":
         inside, beyond = (visible.center()[0], visible.height - 1), (visible.center()[0], visible.height + grow)
@@ -112,10 +113,19 @@ def strip_drawn(x, visible, edge, background, wm):
         inside, beyond = (visible.x, visible.center()[1]), (visible.x - 1 - grow, visible.center()[1])
     # A compositing manager (Mutter) shades the desktop around a window a little.
     like = lambda a, b: all(abs(p - q) <= SHADOW for p, q in zip(a, b))
-    check(not like(shot.pixel(*inside), background.pixel(*inside)), f"no strip of the window at {inside} on the {edge} edge")
     step = {"top": (0, 40), "left": (40, 0), "right": (-40, 0)}[edge]
-    desktop = shot.pixel(beyond[0] + step[0], beyond[1] + step[1])
-    check(like(shot.pixel(*beyond), desktop), f"more than the strip shows at the {edge} edge, at {beyond}")
+
+    def fault(shot):
+        if like(shot.pixel(*inside), background.pixel(*inside)):
+            return f"no strip of the window at {inside} on the {edge} edge"
+        if not like(shot.pixel(*beyond), shot.pixel(beyond[0] + step[0], beyond[1] + step[1])):
+            return f"more than the strip shows at the {edge} edge, at {beyond}"
+        return None
+
+    deadline = time.monotonic() + STATE_TIMEOUT_S
+    while (found := fault(x.screenshot())) is not None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check(found is None, found)
 
 
 def shown_selection(x, layout, window):
