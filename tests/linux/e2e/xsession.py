@@ -190,17 +190,27 @@ class XSession:
         check(result.returncode == 0, f"{command[0]} failed: {result.stderr.strip()}")
         return result.stdout
 
+    def _is_client(self, window):
+        """Whether a window is there and is no frame of Mutter's: since Mutter 44 a client of Mutter's own
+        (mutter-x11-frames) draws each frame, names it after the window it holds and marks it with
+        _MUTTER_FRAME_FOR from the start, also while the window is not (or no longer) inside it."""
+        result = subprocess.run(["xprop", "-id", str(window), "_MUTTER_FRAME_FOR"], env=self.env, capture_output=True,
+                                text=True, timeout=STARTUP_TIMEOUT_S)
+        return result.returncode == 0 and "window id" not in result.stdout
+
     def find_window(self, title):
         """The id of the mapped window called title, once two searches running find the same (the newest).
         The program names its first native window before it replaces it with the one it maps (Qt does so
         for a stays-on-top window), so a search may meet a window that goes while xdotool looks at it
-        (BadWindow), or one that is about to go."""
+        (BadWindow), or one that is about to go; Mutter's frames carry the title too."""
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
         seen = None
         while True:
             result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=self.env,
                                     capture_output=True, text=True, timeout=STARTUP_TIMEOUT_S)
-            found = max(int(w) for w in result.stdout.split()) if result.returncode == 0 and result.stdout.split() else None
+            named = {int(w) for w in result.stdout.split()} if result.returncode == 0 else set()
+            own = [w for w in named if self._is_client(w)]
+            found = max(own) if own else None
             if found is not None and found == seen:  # the same window in two searches running: the one that stays
                 return found
             seen = found
