@@ -2,16 +2,22 @@
 
 #include "resources/pictures.h"
 
+#include <utility>
+
 namespace tolvane::qt {
 
-QPixmap decodePicture(Picture picture) {
+QImage decodeImage(Picture picture) {
     const std::span<const unsigned char> bytes = pictureBytes(picture);
-    QPixmap pixmap;
+    QImage image;
     if (!bytes.empty()) {
         // The format is told by the bytes themselves, so no file name or format hint is needed.
-        pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()));
+        image.loadFromData(bytes.data(), static_cast<int>(bytes.size()));
     }
-    return pixmap;
+    return image;
+}
+
+QPixmap decodePicture(Picture picture) {
+    return QPixmap::fromImage(decodeImage(picture));
 }
 
 } // namespace tolvane::qt

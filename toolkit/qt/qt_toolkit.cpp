@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
+#include <future>
 #include <utility>
 
 namespace tolvane::qt {
@@ -48,12 +49,17 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     // not end it early.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
+    // The background and the icon are decoded on another thread while this one reads the font
+    // configuration and builds the window and its labels: the background, the largest picture by far,
+    // takes about as long as the fonts, and the window needs neither picture before the end of this.
+    auto decoding = std::async(std::launch::async, [&description] {
+        return std::pair(decodeImage(description.picture), decodeImage(description.icon));
+    });
+
     content_.backColour = toQColor(description.backColour);
-    content_.background = decodePicture(description.picture);
     window_ = std::make_unique<FormWindow>(content_, static_cast<FormEvents&>(*this));
     window_->setWindowFlags(windowFlagsFor(description));
     window_->setWindowTitle(toQString(description.caption));
-    window_->setWindowIcon(QIcon(decodePicture(description.icon)));
     window_->resize(describedPixels(description.clientWidth), describedPixels(description.clientHeight));
     if (!description.sizable) {
         window_->setFixedSize(window_->size());
@@ -68,6 +74,10 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     }
     placement_ = X11Placement::forWindow(*window_);
     pointer_ = PointerWatch::forWindow(*window_);
+
+    auto [background, icon] = decoding.get();
+    content_.background = QPixmap::fromImage(std::move(background));
+    window_->setWindowIcon(QIcon(QPixmap::fromImage(std::move(icon))));
 }
 
 QtToolkit::~QtToolkit() = default;
