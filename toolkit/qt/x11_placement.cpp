@@ -6,10 +6,12 @@
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace tolvane::qt {
@@ -130,11 +132,23 @@ X11Placement::X11Placement(QWidget& window, xcb_connection_t* connection)
     : window_(window), connection_(connection) {
     const xcb_setup_t* setup = xcb_get_setup(connection_);
     root_ = xcb_setup_roots_iterator(setup).data->root;
-    frameExtentsAtom_ = atomNamed(connection_, "_NET_FRAME_EXTENTS");
-    stateAtom_ = atomNamed(connection_, "_NET_WM_STATE");
-    moveResizeAtom_ = atomNamed(connection_, "_NET_MOVERESIZE_WINDOW");
-    focusedAtom_ = atomNamed(connection_, "_NET_WM_STATE_FOCUSED");
-    hiddenAtom_ = atomNamed(connection_, "_NET_WM_STATE_HIDDEN");
+    // All the names are asked for before the first answer is read: one round trip at start-up, not five.
+    const std::array<std::pair<std::string_view, std::uint32_t*>, 5> atoms{{
+        {"_NET_FRAME_EXTENTS", &frameExtentsAtom_},
+        {"_NET_WM_STATE", &stateAtom_},
+        {"_NET_MOVERESIZE_WINDOW", &moveResizeAtom_},
+        {"_NET_WM_STATE_FOCUSED", &focusedAtom_},
+        {"_NET_WM_STATE_HIDDEN", &hiddenAtom_},
+    }};
+    std::array<xcb_intern_atom_cookie_t, atoms.size()> cookies{};
+    for (std::size_t i = 0; i < atoms.size(); ++i) {
+        const std::string_view name = atoms[i].first;
+        cookies[i] = xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    }
+    for (std::size_t i = 0; i < atoms.size(); ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection_, cookies[i], nullptr));
+        *atoms[i].second = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
