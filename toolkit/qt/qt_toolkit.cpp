@@ -52,7 +52,8 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     // The background and the icon are decoded on another thread while this one reads the font
     // configuration and builds the window and its labels: the background, the largest picture by far,
     // takes about as long as the fonts, and the window needs neither picture before the end of this.
-    auto decoding = std::async(std::launch::async, [&description] {
+    // Where no thread can be started they are decoded here, when they are needed.
+    auto decoding = std::async(std::launch::async | std::launch::deferred, [&description] {
         return std::pair(decodeImage(description.picture), decodeImage(description.icon));
     });
 
