@@ -53,7 +53,7 @@ SCENARIOS = {
 
 def managed(x, window):
     """Whether a window manager holds the window in a frame of its own (its parent is not the root)."""
-    tree = x.window_info(window, "-tree")
+    tree = x.xwininfo(window, "-tree")
     fields = dict(line.strip().split(":", 1) for line in tree.splitlines() if "window id" in line)
     return fields["Root window id"].split()[0] != fields["Parent window id"].split()[0]
 
@@ -61,7 +61,7 @@ def managed(x, window):
 def pixels_rect(x, window):
     """The rectangle that holds the window's pixels: its client area, and the frame while it has one;
     empty while the window is not shown (between a manager letting go of it and taking it on again)."""
-    if "IsViewable" not in x.window_info(window):
+    if "IsViewable" not in x.xwininfo(window):
         return Rect(0, 0, 0, 0)
     client = x.geometry(window)
     if not managed(x, window):

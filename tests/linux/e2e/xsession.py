@@ -221,7 +221,7 @@ class XSession:
                               f'xdotool said {result.stderr.strip()!r}; program said: {self.log("program")}')
             time.sleep(0.05)
 
-    def window_info(self, window, *options):
+    def xwininfo(self, window, *options):
         """What xwininfo says of a window. It also asks about the window's parent, a manager's frame that the
         manager may destroy between two of its requests when it lets go of the window (Mutter 48's frames
         client does so a moment after Mutter): then asked again, until the state deadline."""
@@ -237,7 +237,7 @@ class XSession:
     def geometry(self, window):
         """The window's client area on the screen, as the X server has it."""
         fields = {}
-        for line in self.window_info(window).splitlines():
+        for line in self.xwininfo(window).splitlines():
             key, _, value = line.strip().partition(":")
             fields[key] = value.strip()
         return Rect(int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
