@@ -260,7 +260,7 @@ WHY = [
     "hand-overs in Qt's event reader and a sleep, about 0.07 points of a core at five a second), so a tick "
     "at rest makes none: the window's place is kept from the server's events, and the pointer, while it "
     "rests away from the window, from the last reading until the server reports a crossing (one tick in "
-    "ten reads it anyway). What is left above the empty timer is that one reading in ten and the step's "
+    "twenty-five reads it anyway). What is left above the empty timer is that one reading in twenty-five and the step's "
     "own work through Qt's event loop.",
     "- Windows under Wine, idle CPU: every tick's GetCursorPos and GetWindowRect and the timer itself are "
     "requests to the wineserver; the minimal window, with no timer, already costs a tenth of a percent under "
@@ -412,7 +412,7 @@ def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_afte
     lines.append(f"- Linux program against the same window with an empty 200 ms timer: {timer_extra:+.3f} points of "
                  f"a core, {verdict(timer_extra <= 0.03)} (at most 0.03: a tick at rest asks the X server for "
                  "nothing, the window's place being kept from the server's events and the pointer's, while it is "
-                 "away from the window, from the crossings the server reports, with one reading in ten checked).")
+                 "away from the window, from the crossings the server reports, with one reading in twenty-five checked).")
     lines.append("")
 
     lines += ["## Size", "", "Stripped copies made with `strip -o` (`x86_64-w64-mingw32-strip -o` for the Windows "

@@ -50,7 +50,7 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
     const Step steps[] = {
         {"the first reading", Move::PointerAway, 1, 1},
         {"at rest away from the window", Move::None, kKept, 0},
-        {"one reading in ten all the same", Move::None, 1, 1},
+        {"one reading in so many all the same", Move::None, 1, 1},
         {"onto the title bar, the manager's frame", Move::PointerOnTitleBar, 1, 1},
         {"over the window", Move::None, 3, 3},
         {"away again", Move::PointerAway, 2, 1},

@@ -29,8 +29,8 @@ namespace tolvane::qt {
 
 class PointerWatch final : public QAbstractNativeEventFilter {
   public:
-    // At 200 ms a tick, a crossing missed is made up for within two seconds.
-    static constexpr int kRecheckReadings = 10;
+    // At 200 ms a tick, a crossing missed is made up for within five seconds.
+    static constexpr int kRecheckReadings = 25;
 
     // The pointer watch for the window on X11, or nothing off X11. The window must outlive it.
     static std::unique_ptr<PointerWatch> forWindow(QWidget& window);

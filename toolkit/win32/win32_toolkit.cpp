@@ -154,6 +154,11 @@ Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
     if (label == nullptr) {
         return kStatusNoSuchControl;
     }
+    // A write that changes nothing changes no pixel: no repaint (a click writes all 25 age colours and
+    // changes two, and under Wine each repaint is a few requests to the wineserver).
+    if (label->backColour == colour) {
+        return kStatusOk;
+    }
     const Colour previous = std::exchange(label->backColour, colour);
     const Status status = repaint(*label);
     window_.backColourChanged(*label, previous);
@@ -168,7 +173,11 @@ Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text
     if (label == nullptr) {
         return kStatusNoSuchControl;
     }
-    label->caption = toWide(utf8Text);
+    std::wstring caption = toWide(utf8Text);
+    if (label->caption == caption) {
+        return kStatusOk;
+    }
+    label->caption = std::move(caption);
     const Status status = repaint(*label);
     window_.captionChanged(*label);
     return status;
