@@ -12,6 +12,9 @@
 namespace tolvane::qt {
 namespace {
 
+// How long a window manager may take to show, frame or move a window on a busy machine.
+constexpr int kDeadlineMs = 30000;
+
 enum class Move : std::uint8_t { None, PointerAway, PointerOnTitleBar, PointerOnWindow, WindowUnderPointer };
 
 struct Step {
@@ -36,9 +39,9 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
     QWidget neighbour;
     neighbour.setGeometry(QRect(away - QPoint(50, 50), QSize(200, 150)));
     neighbour.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&neighbour));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, 10000))
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&neighbour, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, kDeadlineMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, kDeadlineMs))
         << "the window manager framed no window";
     int asked = 0;
     PointerWatch watch(window, x11->connection(), [&] {
@@ -79,7 +82,7 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
         }
         if (step.move != Move::None && step.move != Move::PointerAway) {
             // The crossing's event comes in its own time.
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.keepsLastReading(); }, 10000))
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.keepsLastReading(); }, kDeadlineMs))
                 << "no crossing reached the watch";
         }
         // No events are handled from here to the next move's wait, so no crossing can come between

@@ -280,6 +280,13 @@ class XSession:
         check(result.returncode == 0, "import failed: " + result.stderr.decode(errors="replace"))
         return Screenshot(result.stdout)
 
+    def window_shot(self, window):
+        """The window's own pixels as the X server has them, whatever a compositing manager shows."""
+        result = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
+                                capture_output=True, timeout=STARTUP_TIMEOUT_S)
+        check(result.returncode == 0, "import failed: " + result.stderr.decode(errors="replace"))
+        return Screenshot(result.stdout)
+
     def save_screenshot(self, name):
         """Keeps a PNG of the screen for people to look at, when $TOLVANE_SCREENSHOTS names a folder."""
         folder = os.environ.get("TOLVANE_SCREENSHOTS")
