@@ -43,6 +43,8 @@ class NullToolkit final : public Toolkit {
     }
     Status Unload() override { return kStatusOk; }
     Status ScreenWidth(Twips& value) override { return read(value, Twips{19200}); }
+    Status ScreenTwipsPerPixelX(Twips& value) override { return read(value, Twips{15}); }
+    Status ScreenTwipsPerPixelY(Twips& value) override { return read(value, Twips{15}); }
     Status setBackColor(std::string_view, Colour colour) override {
         lastColour = colour;
         return kStatusOk;
@@ -62,6 +64,11 @@ class NullToolkit final : public Toolkit {
     }
     std::int32_t SetWindowPos(WindowHandle, WindowHandle, std::int32_t, std::int32_t, std::int32_t,
                               std::int32_t, std::uint32_t) override {
+        return 1;
+    }
+    std::int32_t EnumDisplayMonitors(DisplayMonitors& monitors) override {
+        monitors.monitors[0] = {{0, 0, 1280, 1024}, true};
+        monitors.count = 1;
         return 1;
     }
     void reportUntrappedError(const RuntimeError&) override {}

@@ -1,6 +1,8 @@
 // One tick of the docking step: which operations it makes, in which order, and what it writes.
 #include "docking/docking_step.h"
 #include "fake_toolkit.h"
+#include "monitor_layouts.h"
+#include "toolkit/desktop.h"
 
 #include <cfloat>
 #include <gtest/gtest.h>
@@ -13,8 +15,12 @@ using Log = std::vector<std::string>;
 
 const std::string kPrologue[] = {"GetCursorPos", "Frmbzz.hWnd", "GetWindowRect(18016)", "Frmbzz.WindowState"};
 
-Log withPrologue(const Log& rest) {
+// What every tick does first; a window that is not minimized then asks for the desktop's monitors.
+Log withPrologue(const Log& rest, std::int16_t state = vbNormal) {
     Log log(std::begin(kPrologue), std::end(kPrologue));
+    if (state != vbMinimized) {
+        log.emplace_back("EnumDisplayMonitors");
+    }
     log.insert(log.end(), rest.begin(), rest.end());
     return log;
 }
@@ -94,7 +100,7 @@ TEST(DockingStepTest, DecisionTable) {
         SCOPED_TRACE(row.what);
         FakeToolkit toolkit = toolkitFor(row.situation);
         dispatch(Timer1_Timer, toolkit);
-        EXPECT_EQ(toolkit.log, withPrologue(row.expected));
+        EXPECT_EQ(toolkit.log, withPrologue(row.expected, row.situation.state));
         EXPECT_EQ(toolkit.visible, row.shown);
         EXPECT_TRUE(toolkit.untrapped.empty());
     }
@@ -216,7 +222,7 @@ TEST(DockingStepTest, FailureAtEachOperationEndsTheTickThere) {
         dispatch(Timer1_Timer, toolkit);
         return toolkit.log;
     }();
-    ASSERT_EQ(full.size(), 13U); // the longest tick: two window-system calls and eleven operations
+    ASSERT_EQ(full.size(), 14U); // the longest tick: three window-system calls and eleven operations
 
     int operations = 0;
     for (std::size_t failing = 0; failing < full.size(); ++failing) {
@@ -280,6 +286,131 @@ TEST(DockingStepTest, AssignedValuesAreRoundedOnceFromHigherPrecision) {
     FakeToolkit toolkit = toolkitFor({kInside, kMiddle, 3000, 33554432.0F, 5, 8040, 33554432.0F});
     dispatch(Timer1_Timer, toolkit);
     EXPECT_EQ(toolkit.leftWritten.value_or(toolkit.left), 33554436.0F);
+}
+
+// The window's rectangle in root pixels, from its properties at 15 twips per pixel.
+RECT rootRect(const FakeToolkit& toolkit, POINT origin) {
+    const RECT r = toolkit.rectOfProperties();
+    return {r.left + origin.x, r.top + origin.y, r.right + origin.x, r.bottom + origin.y};
+}
+
+// Where a hidden window's strip lies: 1 to 4 pixels of it on its monitor at that edge, within the
+// monitor's extent along the edge.
+bool stripAt(const RECT& w, const RECT& m, Outcome edge) {
+    const auto thin = [](std::int32_t depth) { return depth >= 1 && depth <= 4; };
+    switch (edge) {
+    case Outcome::HidesTop:
+        return thin(w.bottom - m.top) && w.left >= m.left && w.right <= m.right;
+    case Outcome::HidesLeft:
+        return thin(w.right - m.left) && w.top >= m.top;
+    case Outcome::HidesRight:
+        return thin(m.right - w.left) && w.top >= m.top;
+    case Outcome::Stays:
+        break;
+    }
+    return false;
+}
+
+// Revealed 10 twips beyond the monitor's edge: on the pixel row or column just beyond it.
+bool revealedAt(const RECT& w, const RECT& m, Outcome edge) {
+    switch (edge) {
+    case Outcome::HidesTop:
+        return w.top == m.top - 1;
+    case Outcome::HidesLeft:
+        return w.left == m.left - 1;
+    case Outcome::HidesRight:
+        return w.right == m.right + 1;
+    case Outcome::Stays:
+        break;
+    }
+    return false;
+}
+
+// Each place of each layout: left alone, or hidden at that monitor's edge, back when the pointer touches
+// the strip, hidden again when it leaves.
+TEST(DockingStepTest, OnSeveralMonitors) {
+    constexpr int kWidth = 480; // the fake's 7200 by 8040 twips
+    constexpr int kHeight = 536;
+    for (const MonitorLayout& layout : monitorLayouts()) {
+        const RECT& primary = layout.monitors.at(layout.primary);
+        const POINT origin{primary.left, primary.top};
+        DisplayMonitors monitors;
+        for (std::size_t i = 0; i < layout.monitors.size(); ++i) {
+            const RECT& r = layout.monitors[i];
+            monitors.monitors[monitors.count++] = {
+                {r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y},
+                i == layout.primary};
+        }
+        for (const Placement& place : layout.placements) {
+            SCOPED_TRACE(std::string(layout.name) + ": " + std::string(place.what));
+            FakeToolkit toolkit;
+            toolkit.monitors = monitors;
+            toolkit.rectFollowsProperties = true;
+            toolkit.screenWidth = static_cast<Twips>(15 * (primary.right - primary.left));
+            const POINT at = placeWindow(layout, place, kWidth, kHeight);
+            toolkit.left = static_cast<Twips>(15 * (at.x - origin.x));
+            toolkit.top = static_cast<Twips>(15 * (at.y - origin.y));
+            const RECT placed = rootRect(toolkit, origin);
+            const POINT away{placed.right + 3000, placed.bottom + 3000};
+            const auto tick = [&](POINT pointer) {
+                toolkit.cursor = {pointer.x - origin.x, pointer.y - origin.y};
+                dispatch(Timer1_Timer, toolkit);
+                return rootRect(toolkit, origin);
+            };
+            const RECT& m = layout.monitors.at(place.monitor);
+            if (place.outcome == Outcome::Stays) {
+                EXPECT_EQ(tick(away), placed);
+                EXPECT_EQ(tick(away), placed);
+                EXPECT_EQ(tick({(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2}), placed);
+                EXPECT_FALSE(toolkit.visible);
+            } else {
+                const RECT hidden = tick(away);
+                EXPECT_TRUE(stripAt(hidden, m, place.outcome));
+                EXPECT_EQ(tick(away), hidden);
+                const POINT onStrip = pointerOnStrip(layout, place, hidden);
+                EXPECT_TRUE(revealedAt(tick(onStrip), m, place.outcome));
+                EXPECT_TRUE(toolkit.visible);
+                EXPECT_TRUE(revealedAt(tick(onStrip), m, place.outcome)) << "stays in view under the pointer";
+                EXPECT_EQ(tick(away), hidden);
+            }
+            EXPECT_TRUE(toolkit.untrapped.empty());
+        }
+    }
+}
+
+// A window that no monitor shows any more comes back wholly onto the nearest one.
+TEST(DesktopTest, PlacesAWindowLeftOnNoMonitor) {
+    DisplayMonitors two;
+    two.monitors[0] = {{0, 0, 1280, 1024}, true};
+    two.monitors[1] = {{1280, 0, 2560, 1024}, false};
+    two.count = 2;
+    DisplayMonitors one = two;
+    one.count = 1;
+    const DisplayMonitors none;
+    struct Case {
+        const char* what;
+        const DisplayMonitors& monitors;
+        RECT window;
+        std::optional<POINT> placed;
+    };
+    const Case cases[] = {
+        {"on a monitor: left alone", two, {1500, 300, 1980, 836}, std::nullopt},
+        {"hidden at an edge, a strip still on it: left alone", two, {2557, 300, 3037, 836}, std::nullopt},
+        {"on the monitor unplugged", one, {1500, 300, 1980, 836}, POINT{800, 300}},
+        {"hidden at its top", one, {1500, -533, 1980, 3}, POINT{800, 0}},
+        {"hidden beyond the left", one, {-900, 1100, -420, 1636}, POINT{0, 488}},
+        {"larger than the monitor: its corner", one, {1300, 100, 3000, 2000}, POINT{0, 0}},
+        {"touching the monitor's edge without a pixel on it", one, {1280, 300, 1760, 836}, POINT{800, 300}},
+        {"no monitor reported", none, {1500, 300, 1980, 836}, std::nullopt},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        const std::optional<POINT> placed = placeOnDesktop(each.monitors, each.window);
+        EXPECT_EQ(placed.has_value(), each.placed.has_value());
+        if (placed && each.placed) {
+            EXPECT_EQ(*placed, *each.placed);
+        }
+    }
 }
 
 } // namespace

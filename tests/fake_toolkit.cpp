@@ -155,12 +155,24 @@ Status FakeToolkit::Unload() {
     return status;
 }
 
-Status FakeToolkit::ScreenWidth(Twips& value) {
-    const Status status = attempt("Screen.Width", false);
+Status FakeToolkit::readScreen(const std::string& entry, Twips& value, Twips held) {
+    const Status status = attempt(entry, false);
     if (status >= 0) {
-        value = screenWidth;
+        value = held;
     }
     return status;
+}
+
+Status FakeToolkit::ScreenWidth(Twips& value) {
+    return readScreen("Screen.Width", value, screenWidth);
+}
+
+Status FakeToolkit::ScreenTwipsPerPixelX(Twips& value) {
+    return readScreen("Screen.TwipsPerPixelX", value, twipsPerPixel);
+}
+
+Status FakeToolkit::ScreenTwipsPerPixelY(Twips& value) {
+    return readScreen("Screen.TwipsPerPixelY", value, twipsPerPixel);
 }
 
 Status FakeToolkit::setBackColor(std::string_view label, Colour colour) {
@@ -228,6 +240,22 @@ std::int32_t FakeToolkit::SetWindowPos(WindowHandle window, WindowHandle insertA
     topmost = topmost || insertAfter == HWND_TOPMOST;
     visible = visible || (flags & SWP_SHOWWINDOW) != 0;
     return declaredResult;
+}
+
+std::int32_t FakeToolkit::EnumDisplayMonitors(DisplayMonitors& value) {
+    log.emplace_back("EnumDisplayMonitors");
+    const std::int32_t result = monitorsResult.value_or(declaredResult);
+    if (result == 0) {
+        return result;
+    }
+    if (monitors) {
+        value = *monitors;
+    } else {
+        value = {};
+        value.monitors[0] = {{0, 0, pixelsOf(screenWidth), kScreenHeightPixels}, true};
+        value.count = 1;
+    }
+    return result;
 }
 
 void FakeToolkit::reportUntrappedError(const RuntimeError& error) {

@@ -37,6 +37,7 @@ class FakeToolkit : public Toolkit {
     Twips width = 7200;
     Twips height = 8040;
     Twips screenWidth = 28800;
+    Twips twipsPerPixel = 15;
     bool visible = false;
     // What the core last wrote into Top and Left, exactly, before the window put it on a whole pixel;
     // nothing before the first write that succeeds.
@@ -54,6 +55,11 @@ class FakeToolkit : public Toolkit {
     // Results of the two position functions on their own, where set; otherwise declaredResult.
     std::optional<std::int32_t> cursorResult;
     std::optional<std::int32_t> windowRectResult;
+    // The desktop's monitors EnumDisplayMonitors reports, and its result; unset, the primary screen alone,
+    // screenWidth wide and kScreenHeightPixels high at 15 twips per pixel.
+    std::optional<DisplayMonitors> monitors;
+    std::optional<std::int32_t> monitorsResult;
+    static constexpr std::int32_t kScreenHeightPixels = 1080;
     // When set, GetWindowRect reports the rectangle that Top, Left, Width and Height give at 15 twips
     // per pixel, as a real window that follows its properties does; windowRect is then unused.
     bool rectFollowsProperties = false;
@@ -79,17 +85,21 @@ class FakeToolkit : public Toolkit {
     Status Show() override;
     Status Unload() override;
     Status ScreenWidth(Twips& value) override;
+    Status ScreenTwipsPerPixelX(Twips& value) override;
+    Status ScreenTwipsPerPixelY(Twips& value) override;
     Status setBackColor(std::string_view label, Colour colour) override;
     Status setCaption(std::string_view label, std::string_view text) override;
     std::int32_t GetCursorPos(POINT& point) override;
     std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
     std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                               std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    std::int32_t EnumDisplayMonitors(DisplayMonitors& value) override;
     void reportUntrappedError(const RuntimeError& error) override;
 
   private:
     // Logs the operation and tells whether it may take effect.
     Status attempt(const std::string& entry, bool onWindow = true);
+    Status readScreen(const std::string& entry, Twips& value, Twips held);
     bool isWindow(WindowHandle window) const;
 
     int operations_ = 0;

@@ -3,16 +3,18 @@
 // Every platform layer (Qt on Linux, Win32 on Windows) and the in-memory fake of the tests implement this
 // one interface; the program's logic sees nothing else of the platform.
 //  - window properties: hWnd, WindowState, Top, Left (read and write), Width, Height, Show, Unload
-//  - Screen.Width
+//  - Screen.Width, Screen.TwipsPerPixelX and Screen.TwipsPerPixelY
 //  - label BackColor and Caption writes, the label named as the program names it ("Label19")
-//  - the three functions the program declares from the window system: GetCursorPos, GetWindowRect,
-//    SetWindowPos
+//  - the functions the program declares from the window system: GetCursorPos, GetWindowRect,
+//    SetWindowPos, and EnumDisplayMonitors for the desktop's monitors
 //  - the default handling of a run-time error that no handler trapped
 //
 // Every operation but the declared functions reports a Status; a negative one is a failure. Callers go
 // through window.h, which turns a failure into a RuntimeError at once.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -45,6 +47,22 @@ struct RECT {
     friend bool operator==(const RECT&, const RECT&) = default;
 };
 
+// A monitor of the desktop as the window system reports it: its rectangle in pixels, screen coordinates
+// (the primary monitor's top-left corner is the origin), and whether it is the primary one.
+struct DisplayMonitor {
+    RECT rect;
+    bool primary = false;
+    friend bool operator==(const DisplayMonitor&, const DisplayMonitor&) = default;
+};
+
+// Every monitor of the desktop, in a record of fixed size, so that reading them allocates nothing. A
+// desktop of more monitors than it holds reports the first kCapacity.
+struct DisplayMonitors {
+    static constexpr std::size_t kCapacity = 16;
+    std::array<DisplayMonitor, kCapacity> monitors{};
+    std::uint32_t count = 0;
+};
+
 inline constexpr WindowHandle HWND_TOPMOST = -1;
 inline constexpr std::uint32_t SWP_NOSIZE = 0x1;
 inline constexpr std::uint32_t SWP_NOMOVE = 0x2;
@@ -73,8 +91,11 @@ class Toolkit {
     virtual Status Show() = 0;
     virtual Status Unload() = 0;
 
-    // The primary screen.
+    // The primary screen, and the size of a pixel (the same on every monitor of the desktop as the
+    // window sees it).
     virtual Status ScreenWidth(Twips& value) = 0;
+    virtual Status ScreenTwipsPerPixelX(Twips& value) = 0;
+    virtual Status ScreenTwipsPerPixelY(Twips& value) = 0;
 
     // Labels of the window, by name.
     virtual Status setBackColor(std::string_view label, Colour colour) = 0;
@@ -87,6 +108,9 @@ class Toolkit {
     virtual std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
                                       std::int32_t y, std::int32_t cx, std::int32_t cy,
                                       std::uint32_t flags) = 0;
+    // The desktop's monitors, as the window system last told the toolkit of them: no round trip to it.
+    // A failed call leaves the record alone.
+    virtual std::int32_t EnumDisplayMonitors(DisplayMonitors& monitors) = 0;
 
     // The toolkit's default handling of a run-time error that left its handler untrapped.
     virtual void reportUntrappedError(const RuntimeError& error) = 0;

@@ -20,6 +20,12 @@ class Window {
     Twips Width() { return read<Twips>(&Toolkit::Width, "Frmbzz", "read Width"); }
     Twips Height() { return read<Twips>(&Toolkit::Height, "Frmbzz", "read Height"); }
     Twips ScreenWidth() { return read<Twips>(&Toolkit::ScreenWidth, "Screen", "read Width"); }
+    Twips ScreenTwipsPerPixelX() {
+        return read<Twips>(&Toolkit::ScreenTwipsPerPixelX, "Screen", "read TwipsPerPixelX");
+    }
+    Twips ScreenTwipsPerPixelY() {
+        return read<Twips>(&Toolkit::ScreenTwipsPerPixelY, "Screen", "read TwipsPerPixelY");
+    }
 
     void setTop(Twips value) { raiseOnFailure(toolkit_.setTop(value), "Frmbzz", "write Top"); }
     void setLeft(Twips value) { raiseOnFailure(toolkit_.setLeft(value), "Frmbzz", "write Left"); }

@@ -1,8 +1,10 @@
-// Prints the window description and the reference table as JSON, so that the end-to-end tests find
-// every label where the program puts it without a second copy of the layout.
+// Prints the window description, the reference table and the desktops of several monitors that docking
+// is tried on as JSON, so that the end-to-end tests find every label where the program puts it, and run
+// the unit tests' table of monitors, without a second copy of either.
 #include "app/frmbzz.h"
 #include "reference/age_selection.h"
 #include "reference/reference_table.h"
+#include "tests/monitor_layouts.h"
 
 #include <iostream>
 #include <string>
@@ -56,6 +58,65 @@ void printRow(const ReferenceRow& row) {
               << ", \"girlsHeight\": " << quoted(row.girlsHeight) << "}";
 }
 
+std::string_view anchorName(testing::Anchor anchor) {
+    switch (anchor) {
+    case testing::Anchor::Middle:
+        return "middle";
+    case testing::Anchor::AcrossRight:
+        return "acrossRight";
+    case testing::Anchor::TopEdge:
+        return "topEdge";
+    case testing::Anchor::LeftEdge:
+        return "leftEdge";
+    case testing::Anchor::RightEdge:
+        return "rightEdge";
+    case testing::Anchor::RightLow:
+        return "rightLow";
+    }
+    return "unknown";
+}
+
+std::string_view outcomeName(testing::Outcome outcome) {
+    switch (outcome) {
+    case testing::Outcome::Stays:
+        return "stays";
+    case testing::Outcome::HidesTop:
+        return "top";
+    case testing::Outcome::HidesLeft:
+        return "left";
+    case testing::Outcome::HidesRight:
+        return "right";
+    }
+    return "unknown";
+}
+
+std::string rectText(const RECT& r) {
+    return "[" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+           ", " + std::to_string(r.bottom) + "]";
+}
+
+// The place is given as the anchor's name; the tests compute it from the window's size as
+// testing::placeWindow does.
+void printLayout(const testing::MonitorLayout& layout) {
+    std::cout << "{\"name\": " << quoted(layout.name) << ", \"screen\": [" << layout.screenWidth << ", "
+              << layout.screenHeight << "], \"primary\": " << layout.primary << ", \"monitors\": [";
+    const char* separator = "";
+    for (const RECT& monitor : layout.monitors) {
+        std::cout << separator << rectText(monitor);
+        separator = ", ";
+    }
+    std::cout << "], \"placements\": [";
+    separator = "";
+    for (const testing::Placement& place : layout.placements) {
+        std::cout << separator << "\n    {\"what\": " << quoted(place.what)
+                  << ", \"monitor\": " << place.monitor
+                  << ", \"anchor\": " << quoted(anchorName(place.anchor))
+                  << ", \"outcome\": " << quoted(outcomeName(place.outcome)) << "}";
+        separator = ",";
+    }
+    std::cout << "]}";
+}
+
 } // namespace
 
 int main() {
@@ -74,6 +135,13 @@ int main() {
     for (const ReferenceRow& row : kReferenceTable) {
         std::cout << separator << "  ";
         printRow(row);
+        separator = ",\n";
+    }
+    std::cout << "],\n \"monitorLayouts\": [\n";
+    separator = "";
+    for (const testing::MonitorLayout& layout : testing::monitorLayouts()) {
+        std::cout << separator << "  ";
+        printLayout(layout);
         separator = ",\n";
     }
     std::cout << "]}\n";

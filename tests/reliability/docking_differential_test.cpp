@@ -215,6 +215,7 @@ TEST(DockingDifferentialTest, AgreesOnGeneratedTicks) {
     SeededEntropy entropy(seed);
     TickComparison comparison;
     std::array<std::uint64_t, kModelRowCount> reached{};
+    std::array<std::uint64_t, kModelRowCount> reachedOnSeveral{};
     std::uint64_t disagreements = 0;
     const auto start = std::chrono::steady_clock::now();
     for (std::uint64_t tick = 0; tick < ticks; ++tick) {
@@ -222,6 +223,7 @@ TEST(DockingDifferentialTest, AgreesOnGeneratedTicks) {
         ModelRow row;
         const std::string differences = comparison.compare(situation, row);
         ++reached[static_cast<std::size_t>(row)];
+        reachedOnSeveral[static_cast<std::size_t>(row)] += comparison.lastOnSeveralMonitors() ? 1 : 0;
         if (!differences.empty() && ++disagreements <= 5) {
             ADD_FAILURE() << "tick " << tick << " of seed " << seed << ": " << differences;
         }
@@ -229,10 +231,11 @@ TEST(DockingDifferentialTest, AgreesOnGeneratedTicks) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
 
     std::cout << "  " << disagreements << " disagreements in " << took.count()
-              << " s; ticks ending in each row:";
+              << " s; ticks ending in each row (of them on several monitors):";
     for (int row = 0; row < kModelRowCount; ++row) {
         std::cout << "\n    " << nameOf(static_cast<ModelRow>(row)) << ": "
-                  << reached[static_cast<std::size_t>(row)];
+                  << reached[static_cast<std::size_t>(row)] << " ("
+                  << reachedOnSeveral[static_cast<std::size_t>(row)] << ")";
     }
     std::cout << std::endl;
     EXPECT_EQ(disagreements, 0U);
@@ -241,6 +244,10 @@ TEST(DockingDifferentialTest, AgreesOnGeneratedTicks) {
         for (int row = 0; row < kModelRowCount; ++row) {
             EXPECT_GE(reached[static_cast<std::size_t>(row)], ticks / 1000)
                 << nameOf(static_cast<ModelRow>(row));
+            // A minimized window never asks for the monitors.
+            EXPECT_GE(reachedOnSeveral[static_cast<std::size_t>(row)],
+                      static_cast<ModelRow>(row) == ModelRow::Minimized ? 0 : ticks / 2000)
+                << nameOf(static_cast<ModelRow>(row)) << " on several monitors";
         }
     }
 }

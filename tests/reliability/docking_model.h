@@ -1,6 +1,7 @@
 // A deliberately plain second reading of the docking step, written from its decision table alone: it
 // shares nothing with the program's code but the types of the toolkit interface, so that a slip in
-// either shows up as a disagreement between the two.
+// either shows up as a disagreement between the two. On a desktop of one monitor it is the table as it
+// stands; on several, the same table on the monitor the window stands on, at that monitor's outer edges.
 #pragma once
 
 #include "tick_situation.h"
@@ -16,6 +17,7 @@ struct ModelStep {
     enum class Kind {
         GetCursorPos,
         GetWindowRect,
+        EnumDisplayMonitors,
         ReadHWnd,
         ReadWindowState,
         ReadTop,
@@ -23,6 +25,8 @@ struct ModelStep {
         ReadWidth,
         ReadHeight,
         ReadScreenWidth,
+        ReadTwipsPerPixelX,
+        ReadTwipsPerPixelY,
         WriteTop,
         WriteLeft,
         Show,
@@ -57,6 +61,8 @@ struct ModelOutcome {
     std::vector<ModelStep> steps;
     ModelRow row = ModelRow::Error;
     std::optional<ModelError> error;
+    // Whether the rows were those of a desktop of several monitors.
+    bool onSeveralMonitors = false;
     // The window's properties and visibility after the tick, the window starting out hidden.
     Twips top = 0;
     Twips left = 0;

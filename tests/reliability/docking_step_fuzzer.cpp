@@ -13,6 +13,7 @@
 namespace {
 
 using namespace tolvane::reliability;
+using tolvane::DisplayMonitors;
 
 // The first byte picks how the rest is read: through the generator's shaped choices, or as the raw fields
 // of the situation, so that the fuzzer can reach any value the generator would rarely draw.
@@ -43,9 +44,20 @@ TickSituation situationFrom(std::span<const std::uint8_t> bytes) {
     take(s.width);
     take(s.height);
     take(s.screenWidth);
+    take(s.twipsPerPixel);
+    take(s.monitorsResult);
+    std::uint8_t monitors = 0;
+    take(monitors);
+    s.monitors.count = monitors % 20U; // beyond the record's capacity too
+    for (std::size_t i = 0; i < std::min<std::size_t>(s.monitors.count, DisplayMonitors::kCapacity); ++i) {
+        take(s.monitors.monitors[i].rect);
+        std::uint8_t primary = 0;
+        take(primary);
+        s.monitors.monitors[i].primary = (primary & 1) != 0;
+    }
     std::uint8_t failing = 0;
     take(failing);
-    s.failingOperation = failing % 13; // 0: none fails; the longest tick makes 11 operations
+    s.failingOperation = failing % 13; // 0: none fails; the longest tick makes 12 operations
     take(s.failingStatus);
     if (s.failingStatus >= 0) {
         s.failingStatus = -1 - (s.failingStatus & 0xFFFF);

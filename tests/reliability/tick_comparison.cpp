@@ -2,6 +2,7 @@
 
 #include "docking/docking_step.h"
 
+#include <algorithm>
 #include <bit>
 #include <cinttypes>
 #include <cstdio>
@@ -39,8 +40,15 @@ std::string describe(const TickSituation& s) {
          << s.rect.left << ", " << s.rect.top << ", " << s.rect.right << ", " << s.rect.bottom << ") result "
          << s.rectResult << "; hWnd " << s.handle << "; WindowState " << s.windowState << "; Top "
          << hexFloat(s.top) << ", Left " << hexFloat(s.left) << ", Width " << hexFloat(s.width) << ", Height "
-         << hexFloat(s.height) << ", Screen.Width " << hexFloat(s.screenWidth) << "; failing operation "
-         << s.failingOperation << " with status " << s.failingStatus;
+         << hexFloat(s.height) << ", Screen.Width " << hexFloat(s.screenWidth) << ", TwipsPerPixel "
+         << hexFloat(s.twipsPerPixel) << "; monitors (result " << s.monitorsResult << ", count "
+         << s.monitors.count << ")";
+    for (std::size_t i = 0; i < std::min<std::size_t>(s.monitors.count, DisplayMonitors::kCapacity); ++i) {
+        const DisplayMonitor& m = s.monitors.monitors[i];
+        text << " (" << m.rect.left << ", " << m.rect.top << ", " << m.rect.right << ", " << m.rect.bottom
+             << (m.primary ? ", primary)" : ")");
+    }
+    text << "; failing operation " << s.failingOperation << " with status " << s.failingStatus;
     return text.str();
 }
 
@@ -56,6 +64,9 @@ std::vector<std::string> logOf(const ModelOutcome& outcome, WindowHandle handle)
             break;
         case Kind::GetWindowRect:
             entry = "GetWindowRect(" + std::to_string(handle) + ")";
+            break;
+        case Kind::EnumDisplayMonitors:
+            entry = "EnumDisplayMonitors";
             break;
         case Kind::ReadHWnd:
             entry = "Frmbzz.hWnd";
@@ -77,6 +88,12 @@ std::vector<std::string> logOf(const ModelOutcome& outcome, WindowHandle handle)
             break;
         case Kind::ReadScreenWidth:
             entry = "Screen.Width";
+            break;
+        case Kind::ReadTwipsPerPixelX:
+            entry = "Screen.TwipsPerPixelX";
+            break;
+        case Kind::ReadTwipsPerPixelY:
+            entry = "Screen.TwipsPerPixelY";
             break;
         case Kind::WriteTop:
             entry = "Frmbzz.Top=" + testing::twipsText(step.written);
@@ -121,11 +138,15 @@ std::string TickComparison::compare(const TickSituation& s, ModelRow& row) {
     toolkit.width = s.width;
     toolkit.height = s.height;
     toolkit.screenWidth = s.screenWidth;
+    toolkit.twipsPerPixel = s.twipsPerPixel;
+    toolkit.monitors = s.monitors.count > 0 ? std::optional(s.monitors) : std::nullopt;
+    toolkit.monitorsResult = s.monitorsResult;
     toolkit.visible = false;
 
     dispatch(Timer1_Timer, toolkit);
     const ModelOutcome expected = modelTick(s);
     row = expected.row;
+    lastOnSeveral_ = expected.onSeveralMonitors;
 
     std::string differences;
     const std::vector<std::string> expectedLog = logOf(expected, s.handle);

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tolvane::reliability {
 
@@ -192,6 +193,116 @@ Status failure(Choices& c) {
     return c.oneIn(2) ? c.pick(special) : -static_cast<Status>(1 + c.below(kMax));
 }
 
+// Twips per pixel: the scales of 96 to 192 DPI mostly, and the values that break arithmetic.
+Twips twipsPerPixel(Choices& c) {
+    static constexpr std::array<float, 12> special{
+        15.0F, 12.0F, 10.0F, 7.5F, 1.0F, 0.0F, -15.0F, FLT_MAX, kInfinity, -kInfinity, kNaN, FLT_TRUE_MIN};
+    return c.oneIn(4) ? twips(c) : c.pick(special);
+}
+
+RECT monitorAt(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    return {left, top, wrapped(std::int64_t{left} + width), wrapped(std::int64_t{top} + height)};
+}
+
+// A desktop of several monitors, the primary at the origin: side by side, stacked, of different sizes,
+// with gaps or overlaps between them, listed in any order, now and then one with no area or more than
+// the record holds.
+DisplayMonitors desktop(Choices& c) {
+    static constexpr std::array<std::int32_t, 6> widths{1280, 1920, 1024, 2560, 800, 3};
+    static constexpr std::array<std::int32_t, 6> heights{1024, 1080, 768, 1440, 600, 2};
+    DisplayMonitors d;
+    const std::uint32_t count =
+        c.oneIn(16) ? static_cast<std::uint32_t>(c.below(20)) : 2 + static_cast<std::uint32_t>(c.below(3));
+    d.count = count;
+    const std::size_t listed = std::min<std::size_t>(count, DisplayMonitors::kCapacity);
+    RECT last = monitorAt(0, 0, c.pick(widths), c.pick(heights));
+    for (std::size_t i = 0; i < listed; ++i) {
+        RECT r = last;
+        if (i > 0) {
+            const std::int32_t width = c.pick(widths);
+            const std::int32_t height = c.pick(heights);
+            const std::int32_t slack = c.oneIn(4) ? static_cast<std::int32_t>(c.below(9)) - 4 : 0;
+            const std::int32_t shift = c.oneIn(2) ? 0 : static_cast<std::int32_t>(c.below(601)) - 300;
+            switch (c.below(5)) {
+            case 0: // to the right of the last
+                r = monitorAt(wrapped(std::int64_t{last.right} + slack), shift, width, height);
+                break;
+            case 1: // to its left
+                r = monitorAt(wrapped(std::int64_t{last.left} - width - slack), shift, width, height);
+                break;
+            case 2: // above it
+                r = monitorAt(shift, wrapped(std::int64_t{last.top} - height - slack), width, height);
+                break;
+            case 3: // below it
+                r = monitorAt(shift, wrapped(std::int64_t{last.bottom} + slack), width, height);
+                break;
+            default: // anywhere
+                r = {coordinate(c), coordinate(c), coordinate(c), coordinate(c)};
+                break;
+            }
+        }
+        d.monitors[i] = {r, i == 0};
+        last = r;
+    }
+    // Listed in another order, and now and then the primary not flagged, or two flagged.
+    for (std::size_t i = listed; i > 1; --i) {
+        std::swap(d.monitors[i - 1], d.monitors[c.below(i)]);
+    }
+    if (listed > 0 && c.oneIn(16)) {
+        d.monitors[c.below(listed)].primary = !d.monitors[c.below(listed)].primary;
+    }
+    return d;
+}
+
+// A window near an edge of one of the desktop's monitors, so that every threshold and every edge of
+// several monitors is met; its properties follow its rectangle at the given scale most of the time.
+void nearAMonitorsEdge(Choices& c, TickSituation& s) {
+    const std::size_t listed = std::min<std::size_t>(s.monitors.count, DisplayMonitors::kCapacity);
+    if (listed == 0) {
+        return;
+    }
+    const RECT m = s.monitors.monitors[c.below(listed)].rect;
+    const std::int32_t width = static_cast<std::int32_t>(c.below(3000));
+    const std::int32_t height = static_cast<std::int32_t>(c.below(3000));
+    const auto along = [&c](std::int32_t low, std::int32_t high) {
+        return wrapped(std::int64_t{low} + static_cast<std::int64_t>(c.below(5)) - 2 +
+                       (c.oneIn(2) ? 0 : (std::int64_t{high} - low) / 2));
+    };
+    switch (c.below(4)) {
+    case 0: // at the top, or hidden above it
+        s.rect.left = along(m.left, m.right);
+        s.rect.top = wrapped(std::int64_t{m.top} + (c.oneIn(2) ? nearThreshold(c) : 3 - height));
+        break;
+    case 1: // at the left
+        s.rect.top = along(m.top, m.bottom);
+        s.rect.left = wrapped(std::int64_t{m.left} + (c.oneIn(2) ? nearThreshold(c) : 3 - width));
+        break;
+    case 2: // at the right
+        s.rect.top = along(m.top, m.bottom);
+        s.rect.left = wrapped(std::int64_t{m.right} - (c.oneIn(2) ? width : 3) +
+                              static_cast<std::int64_t>(c.below(5)) - 2);
+        break;
+    default: // somewhere on it
+        s.rect.left = along(m.left, m.right);
+        s.rect.top = along(m.top, m.bottom);
+        break;
+    }
+    s.rect.right = wrapped(std::int64_t{s.rect.left} + width);
+    s.rect.bottom = wrapped(std::int64_t{s.rect.top} + height);
+    if (!c.oneIn(4)) {
+        const double scale = s.twipsPerPixel;
+        s.left = nudged(c, static_cast<float>(scale * s.rect.left));
+        s.top = nudged(c, static_cast<float>(scale * s.rect.top));
+        s.width = static_cast<float>(scale * width);
+        s.height = static_cast<float>(scale * height);
+        if (c.oneIn(3)) {
+            s.left = leftAtRightEdge(c, s.width, static_cast<float>(scale * m.right));
+        }
+    }
+    s.pointer.x = pointerAxis(c, s.rect.left, s.rect.right);
+    s.pointer.y = pointerAxis(c, s.rect.top, s.rect.bottom);
+}
+
 } // namespace
 
 TickSituation generateTick(Entropy& entropy) {
@@ -211,6 +322,14 @@ TickSituation generateTick(Entropy& entropy) {
     s.height = twips(c);
     s.screenWidth = screenWidth(c);
     s.left = c.oneIn(3) ? leftAtRightEdge(c, s.width, s.screenWidth) : twips(c);
+    if (c.oneIn(2)) {
+        s.monitors = desktop(c);
+        s.monitorsResult = c.oneIn(16) ? 0 : 1;
+        s.twipsPerPixel = twipsPerPixel(c);
+        if (!c.oneIn(4)) {
+            nearAMonitorsEdge(c, s);
+        }
+    }
     if (c.oneIn(4)) {
         s.failingOperation = 1 + static_cast<int>(c.below(12));
         s.failingStatus = failure(c);

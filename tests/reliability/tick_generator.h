@@ -1,7 +1,8 @@
 // Generates tick situations that probe the docking step where it is most likely to slip: coordinates
 // over the whole signed 32-bit range and one pixel either side of every edge and threshold, properties
 // at zero, ±1, ±FLT_MAX, ±infinity, NaN and subnormals, sums that land on the right-edge thresholds,
-// every WindowState, failed window-system calls and a failing toolkit operation.
+// every WindowState, failed window-system calls and a failing toolkit operation; and desktops of several
+// monitors in every arrangement, with the window at, beyond or beside each monitor's edges.
 #pragma once
 
 #include "tick_situation.h"

@@ -21,6 +21,11 @@ struct TickSituation {
     Twips width = 7200;
     Twips height = 8040;
     Twips screenWidth = 28800;
+    // The desktop's monitors as EnumDisplayMonitors reports them; none listed: the fake's own, the primary
+    // screen alone.
+    DisplayMonitors monitors{};
+    std::int32_t monitorsResult = 1; // 0: EnumDisplayMonitors fails and fills nothing
+    Twips twipsPerPixel = 15;
     int failingOperation = 0; // the k-th status-reporting operation of the tick fails; 0: none does
     Status failingStatus = -1;
 };

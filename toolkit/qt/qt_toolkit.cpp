@@ -276,6 +276,16 @@ Status QtToolkit::ScreenWidth(Twips& value) {
     return kStatusOk;
 }
 
+Status QtToolkit::ScreenTwipsPerPixelX(Twips& value) {
+    value = kTwipsPerPixel;
+    return kStatusOk;
+}
+
+Status QtToolkit::ScreenTwipsPerPixelY(Twips& value) {
+    value = kTwipsPerPixel;
+    return kStatusOk;
+}
+
 Status QtToolkit::setBackColor(std::string_view label, Colour colour) {
     if (!loaded_) {
         return kStatusWindowUnloaded;
@@ -351,6 +361,27 @@ std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAft
     if ((flags & SWP_SHOWWINDOW) != 0) {
         window_->show();
     }
+    return 1;
+}
+
+std::int32_t QtToolkit::EnumDisplayMonitors(DisplayMonitors& monitors) {
+    // Qt keeps its screens from the window system's notifications (RandR on X11): no round trip here.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (screens.isEmpty() || primary == nullptr) {
+        return 0;
+    }
+    const QPoint origin = screenOrigin();
+    DisplayMonitors found;
+    for (const QScreen* screen : screens) {
+        if (found.count == DisplayMonitors::kCapacity) {
+            break;
+        }
+        const QRect r = screen->geometry().translated(-origin);
+        found.monitors[found.count++] = {{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
+                                         screen == primary};
+    }
+    monitors = found;
     return 1;
 }
 

@@ -53,12 +53,15 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     Status Show() override;
     Status Unload() override;
     Status ScreenWidth(Twips& value) override;
+    Status ScreenTwipsPerPixelX(Twips& value) override;
+    Status ScreenTwipsPerPixelY(Twips& value) override;
     Status setBackColor(std::string_view label, Colour colour) override;
     Status setCaption(std::string_view label, std::string_view utf8Text) override;
     std::int32_t GetCursorPos(POINT& point) override;
     std::int32_t GetWindowRect(WindowHandle window, RECT& rect) override;
     std::int32_t SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                               std::int32_t cx, std::int32_t cy, std::uint32_t flags) override;
+    std::int32_t EnumDisplayMonitors(DisplayMonitors& monitors) override;
     void reportUntrappedError(const RuntimeError& error) override;
 
   private:

@@ -146,6 +146,16 @@ Status Win32Toolkit::ScreenWidth(Twips& value) {
     return kStatusOk;
 }
 
+Status Win32Toolkit::ScreenTwipsPerPixelX(Twips& value) {
+    value = window_.scale().toTwips(1);
+    return kStatusOk;
+}
+
+Status Win32Toolkit::ScreenTwipsPerPixelY(Twips& value) {
+    value = window_.scale().toTwips(1);
+    return kStatusOk;
+}
+
 Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
     if (window_.handle() == nullptr) {
         return kStatusWindowUnloaded;
@@ -212,6 +222,27 @@ std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
                 static_cast<std::int32_t>(outer.right), static_cast<std::int32_t>(outer.bottom)};
     }
     return called;
+}
+
+std::int32_t Win32Toolkit::EnumDisplayMonitors(DisplayMonitors& monitors) {
+    DisplayMonitors found;
+    const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM record) -> BOOL {
+        auto& list = *reinterpret_cast<DisplayMonitors*>(record);
+        ::MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (GetMonitorInfoW(monitor, &info) != 0) {
+            const ::RECT& r = info.rcMonitor;
+            list.monitors[list.count++] = {{r.left, r.top, r.right, r.bottom},
+                                           (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+        }
+        return list.count < DisplayMonitors::kCapacity ? TRUE : FALSE;
+    };
+    const BOOL called = ::EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&found));
+    if (called != 0 || found.count == DisplayMonitors::kCapacity) {
+        monitors = found;
+        return 1;
+    }
+    return 0;
 }
 
 std::int32_t Win32Toolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
