@@ -14,6 +14,7 @@ namespace {
 
 using namespace tolvane::reliability;
 using tolvane::DisplayMonitors;
+using tolvane::RECT;
 
 // The first byte picks how the rest is read: through the generator's shaped choices, or as the raw fields
 // of the situation, so that the fuzzer can reach any value the generator would rarely draw.
@@ -50,7 +51,11 @@ TickSituation situationFrom(std::span<const std::uint8_t> bytes) {
     take(monitors);
     s.monitors.count = monitors % 20U; // beyond the record's capacity too
     for (std::size_t i = 0; i < std::min<std::size_t>(s.monitors.count, DisplayMonitors::kCapacity); ++i) {
-        take(s.monitors.monitors[i].rect);
+        RECT& r = s.monitors.monitors[i].rect;
+        take(r.left);
+        take(r.top);
+        take(r.right);
+        take(r.bottom);
         std::uint8_t primary = 0;
         take(primary);
         s.monitors.monitors[i].primary = (primary & 1) != 0;
