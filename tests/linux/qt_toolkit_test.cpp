@@ -132,8 +132,8 @@ TEST(QtToolkitTest, ClickOnAnAgeLabelRunsItsHandler) {
     QtToolkit toolkit(Frmbzz);
     toolkit.window().show();
     QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label19"));
-    EXPECT_EQ(label(toolkit, "Label19").backColour, colourOf(kHighlightColour));
-    EXPECT_EQ(label(toolkit, "Label18").backColour, colourOf(kIdleColour));
+    EXPECT_EQ(label(toolkit, "Label19").backColour, kHighlightColour);
+    EXPECT_EQ(label(toolkit, "Label18").backColour, kIdleColour);
     EXPECT_EQ(label(toolkit, "Label9").caption, QString::fromUtf8("2.5岁"));
     EXPECT_EQ(label(toolkit, "Label50").caption, QString::fromUtf8("12.1-15.3"));
     EXPECT_EQ(label(toolkit, "Label80").caption, QString::fromUtf8("87.9-94.7"));
@@ -150,7 +150,7 @@ TEST(QtToolkitTest, PressAndReleaseOnDifferentLabelsIsNoClick) {
     QTest::mouseClick(&toolkit.window(), Qt::RightButton, {}, centreOf("Label21"));
     EXPECT_EQ(label(toolkit, "Label9").caption, QString::fromUtf8("0-10岁儿童"));
     for (const LabelView& view : toolkit.content().labels) {
-        EXPECT_NE(view.backColour, colourOf(kHighlightColour)) << view.control->name;
+        EXPECT_NE(view.backColour, kHighlightColour) << view.control->name;
     }
 }
 
