@@ -1,9 +1,10 @@
 // The window's labels as a screen reader reads them through Qt's accessibility, in-process on the
 // offscreen platform: one child per label and one per picture box, in the window's tab order, buttons for
-// the clickable ones, the name and checked-state changes a click announces in their order, and a click
-// through the press action. Names, descriptions and states as a screen reader reads them over AT-SPI are
-// e2e/test_screen_reader.py's.
+// the clickable ones, the name and checked-state changes a click announces in their order (and that a
+// write which changes nothing is neither repainted nor announced), and a click through the press action.
+// Names, descriptions and states as a screen reader reads them over AT-SPI are e2e/test_screen_reader.py's.
 #include "app/frmbzz.h"
+#include "reference/age_selection.h"
 #include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/qt_toolkit.h"
 
@@ -12,6 +13,7 @@
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/qpa/qplatformaccessibility.h>
 #include <QtGui/qpa/qplatformintegration.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -130,6 +132,48 @@ TEST(LabelAccessibilityTest, AClickAnnouncesEachChange) {
     EXPECT_EQ(recorder.names, (std::vector<QString>{text("unchecked 1月"), text("checked 2.5岁"),
                                                     text("2.5岁"), text("12.1-15.3"), text("11.7-14.7"),
                                                     text("88.9-95.8"), text("87.9-94.7")}));
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter final : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST(LabelAccessibilityTest, OnlyAWriteThatChangesALabelRepaintsAndAnnouncesIt) {
+    QtToolkit toolkit(Frmbzz);
+    toolkit.window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&toolkit.window()));
+    QCoreApplication::processEvents();
+    NameChangeRecorder recorder;
+    PaintCounter counter;
+    toolkit.window().installEventFilter(&counter);
+    const struct {
+        const char* what;
+        std::function<Status()> write;
+        bool changes;
+    } writes[] = {
+        {"the idle colour again", [&] { return toolkit.setBackColor("Label19", kIdleColour); }, false},
+        {"green", [&] { return toolkit.setBackColor("Label19", kHighlightColour); }, true},
+        {"green again", [&] { return toolkit.setBackColor("Label19", kHighlightColour); }, false},
+        {"the first caption again", [&] { return toolkit.setCaption("Label9", "0-10岁儿童"); }, false},
+        {"an age", [&] { return toolkit.setCaption("Label9", "2.5岁"); }, true},
+        {"that age again", [&] { return toolkit.setCaption("Label9", "2.5岁"); }, false},
+    };
+    for (const auto& write : writes) {
+        recorder.names.clear();
+        counter.paints = 0;
+        EXPECT_EQ(write.write(), kStatusOk) << write.what;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(counter.paints > 0, write.changes) << write.what;
+        EXPECT_EQ(recorder.names.size(), write.changes ? 1U : 0U) << write.what;
+    }
 }
 
 TEST(LabelAccessibilityTest, ThePressActionClicksTheLabel) {
