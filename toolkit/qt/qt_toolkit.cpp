@@ -73,8 +73,14 @@ QtToolkit::QtToolkit(const WindowDescription& description) : description_(descri
     for (const ControlDescription& control : description.controls) {
         addControl(control);
     }
-    placement_ = X11Placement::forWindow(*window_);
-    pointer_ = PointerWatch::forWindow(*window_);
+    // The native window is made here, once, with its flags: the stays-on-top hint that Form_Load asks for
+    // later is given to the window system without replacing it, so the id is the window's for its life.
+    handle_ = static_cast<WindowHandle>(window_->winId());
+    x11_ = X11Window::forWindow(*window_);
+    if (x11_) {
+        placement_ = std::make_unique<X11Placement>(*x11_);
+        pointer_ = std::make_unique<PointerWatch>(*x11_, [] { return QCursor::pos(); });
+    }
 
     auto [background, icon] = decoding.get();
     content_.background = QPixmap::fromImage(std::move(background));
@@ -154,14 +160,6 @@ void QtToolkit::endProgram(int exitStatus) {
     QCoreApplication::exit(exitStatus);
 }
 
-WindowHandle QtToolkit::nativeHandle() const {
-    // The widget's own winId() keeps the first native window's id, but the platform replaces that
-    // window when it is shown after the stays-on-top hint changed (a window manager reads the hint
-    // only when the window is mapped). The platform window has the current one.
-    static_cast<void>(window_->winId()); // creates the native window if there is none yet
-    return static_cast<WindowHandle>(window_->windowHandle()->winId());
-}
-
 QRect QtToolkit::outerRect() const {
     const QRect outer = placement_ ? placement_->outerRect() : window_->frameGeometry();
     return outer.translated(-screenOrigin());
@@ -183,7 +181,7 @@ Status QtToolkit::hWnd(WindowHandle& handle) {
     if (!loaded_) {
         return kStatusWindowUnloaded;
     }
-    handle = nativeHandle();
+    handle = handle_;
     return kStatusOk;
 }
 
@@ -310,14 +308,14 @@ Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) 
 
 std::int32_t QtToolkit::GetCursorPos(POINT& point) {
     const QPoint origin = screenOrigin();
-    const QPoint global = pointer_ ? pointer_->position(outerRect().translated(origin)) : QCursor::pos();
+    const QPoint global = pointer_ ? pointer_->position() : QCursor::pos();
     const QPoint position = global - origin;
     point = {.x = position.x(), .y = position.y()};
     return 1;
 }
 
 std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
-    if (!loaded_ || window != nativeHandle()) {
+    if (!loaded_ || window != handle_) {
         return 0;
     }
     // QRect's right() and bottom() are the last pixels inside; the record wants the first outside.
@@ -331,7 +329,7 @@ std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
 
 std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
-    if (!loaded_ || window != nativeHandle()) {
+    if (!loaded_ || window != handle_) {
         return 0;
     }
     // Only what the program asks for: the topmost band (its one caller passes HWND_TOPMOST and
@@ -357,10 +355,14 @@ std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAft
 void QtToolkit::setStaysOnTop() {
     Qt::WindowFlags flags = window_->windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint);
-    // QWidget::setWindowFlags would re-create the native window, and with it the handle the program
-    // has just read. So the platform window is told directly, and the widget only takes note.
+    // QWidget::setWindowFlags would make a new native window, and with it a new handle; so the widget only
+    // takes note. On X11 Qt would also replace the native window on its next show() once its platform
+    // window's stays-on-top hint changed; so there the window system is told directly, as Qt itself would
+    // tell it: the hint on a window not yet mapped, a request to the manager for one mapped.
     window_->overrideWindowFlags(flags);
-    if (QWindow* native = window_->windowHandle()) {
+    if (x11_) {
+        x11_->keepAbove(window_->isVisible());
+    } else if (QWindow* native = window_->windowHandle()) {
         native->setFlags(flags);
     }
 }

@@ -5,8 +5,8 @@
 //    screen's top-left corner, where the X server has it; Top and Left written through the window
 //    manager, or past one that keeps windows on the screen (x11_placement.h)
 //  - labels' BackColor and Caption by name, each repainted at once
-//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in; the pointer
-//    asked of the X server only while it may be over the window (pointer_watch.h)
+//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in (x11_window.h),
+//    made once and never replaced; the pointer as the X server last reported it (pointer_watch.h)
 //  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
 // Everything runs on the GUI thread; a QApplication must exist before this object.
 #pragma once
@@ -15,6 +15,7 @@
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/pointer_watch.h"
 #include "toolkit/qt/x11_placement.h"
+#include "toolkit/qt/x11_window.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 
@@ -73,8 +74,6 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     void stopEvents() override;
     void showErrorMessage(const std::string& text) override;
     void setStaysOnTop();
-    // The window system's id of the window as it is now.
-    WindowHandle nativeHandle() const;
     // The window's outer (frame) rectangle in pixels from the primary screen's top-left corner.
     QRect outerRect() const;
     // Moves the outer rectangle's left or top edge, whichever is given (pixels from the primary
@@ -85,7 +84,11 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     // Declared before the window, which paints from it, so that it outlives the window.
     FormContent content_;
     std::unique_ptr<FormWindow> window_;
-    // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken.
+    // The window system's id of the window: its native window is made once, with the window.
+    WindowHandle handle_ = 0;
+    // The window on X11, where it is and how it moves there, and the pointer; empty off X11, where Qt's
+    // word is taken.
+    std::unique_ptr<X11Window> x11_;
     std::unique_ptr<X11Placement> placement_;
     std::unique_ptr<PointerWatch> pointer_;
     std::vector<std::unique_ptr<QTimer>> timers_;
