@@ -10,16 +10,14 @@
 //    asked for (a revealed window at row 0, not -1) reads as the one asked for.
 //  - Asked: a move was asked of the manager, and the server has not reported the window anywhere else
 //    since. Reads give the move asked, so that a write reads back at once.
-// A move off the monitors asked again of a manager that frames the window and has not put it there (it
-// left the window, or put it elsewhere) is a refusal seen.
 //  - HandedBack: mapped again for the manager to take, which has not framed and mapped it yet.
-//  - Withdrawing: unmapped and withdrawn (the ICCCM's withdrawal) until the manager gives it back to the
-//  root.
+//  - Withdrawing: unmapped and withdrawn (the ICCCM's withdrawal), until the manager lets go of it.
 //  - WithdrawingToReturn: withdrawing, and moved onto the monitors meanwhile: handed back once let go.
 //  - Unmanaged: override-redirect, mapped where it was put; the X server moves it at once.
 // What the manager does with moves off the monitors (OffScreenMoves): Unknown; MissedOnce, the same one
-// asked again before it was carried out; Refused, missed twice: from then on, for good, a move off the
-// monitors withdraws the window from the manager and shows it unmanaged instead.
+// asked again of a manager that frames the window and has not put it there (it left the window, or put it
+// elsewhere); Refused, missed twice: from then on, for good, a move off the monitors withdraws the window
+// from the manager and shows it unmanaged instead.
 // The kept word of the server is Current, or Stale once an event said the window changed (and after every
 // move during a withdrawal, should the manager's ReparentNotify go by unseen): the window is then measured
 // again before the next read or move.
