@@ -1,7 +1,9 @@
 // The pointer watch on X11 under a window manager (linux.contract.xcb_openbox): which readings ask the X
-// server. A reading kept while the pointer could be over the window would leave a docked window hidden
-// under the pointer; one asked for at rest is the cost the watch is there to save.
+// server, and that every reading is where the pointer is. A reading kept while the pointer has come over
+// the window would leave a docked window hidden under the pointer; one asked for at rest, over the window
+// or away from it, is the cost the watch is there to save.
 #include "toolkit/qt/pointer_watch.h"
+#include "toolkit/qt/x11_window.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -15,7 +17,14 @@ namespace {
 // How long a window manager may take to show, frame or move a window on a busy machine.
 constexpr int kDeadlineMs = 30000;
 
-enum class Move : std::uint8_t { None, PointerAway, PointerOnTitleBar, PointerOnWindow, WindowUnderPointer };
+enum class Move : std::uint8_t {
+    None,
+    PointerAway,
+    PointerOnTitleBar,
+    PointerOnWindow,
+    PointerElsewhere,
+    WindowUnderOldPlace
+};
 
 struct Step {
     const char* what;
@@ -24,12 +33,12 @@ struct Step {
     int asked; // of those readings, how many ask the server
 };
 
-TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) {
+TEST(PointerWatchTest, AsksTheServerOnlyWhenItsLastReportMayNoLongerStand) {
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>() == nullptr) {
         GTEST_SKIP() << "X11 only";
     }
     const QPoint away(750, 650);
+    const QPoint elsewhere(750, 900); // over neither window
     QWidget window;
     window.resize(300, 200);
     window.move(300, 300);
@@ -43,24 +52,30 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, kDeadlineMs));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, kDeadlineMs))
         << "the window manager framed no window";
+    QCursor::setPos(away);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == away; }, kDeadlineMs));
+    QCoreApplication::processEvents();
+    const auto x11 = X11Window::forWindow(window);
     int asked = 0;
-    PointerWatch watch(window, x11->connection(), [&] {
+    PointerWatch watch(*x11, [&] {
         ++asked;
         return QCursor::pos();
     });
 
     constexpr int kKept = PointerWatch::kRecheckReadings - 1;
     const Step steps[] = {
-        {"the first reading", Move::PointerAway, 1, 1},
+        {"the first reading", Move::None, 1, 1},
         {"at rest away from the window", Move::None, kKept, 0},
         {"one reading in so many all the same", Move::None, 1, 1},
-        {"onto the title bar, the manager's frame", Move::PointerOnTitleBar, 1, 1},
-        {"over the window", Move::None, 3, 3},
-        {"away again", Move::PointerAway, 2, 1},
-        {"onto the window itself", Move::PointerOnWindow, 2, 2},
-        {"away again, at rest", Move::PointerAway, 3, 1},
-        {"the window moved under the resting pointer", Move::WindowUnderPointer, 2, 2},
+        {"onto the title bar, the manager's frame", Move::PointerOnTitleBar, 2, 0},
+        {"onto the window itself", Move::PointerOnWindow, 1, 0},
+        {"at rest over the window", Move::None, kKept - 1, 0},
+        {"over the window, one reading in so many all the same", Move::None, 1, 1},
+        {"away again", Move::PointerAway, 3, 0},
+        {"on elsewhere, unreported", Move::PointerElsewhere, 0, 0},
+        {"the window moved under the pointer's last reported place", Move::WindowUnderOldPlace, 2, 1},
     };
+    QPoint pointer = away;
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         const QRect frame = window.frameGeometry();
@@ -68,28 +83,40 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhileThePointerMayBeOverTheWindow) {
         case Move::None:
             break;
         case Move::PointerAway:
-            QCursor::setPos(away);
+            pointer = away;
             break;
         case Move::PointerOnTitleBar:
-            QCursor::setPos(frame.center().x(), (frame.top() + window.geometry().top()) / 2);
+            pointer = QPoint(frame.center().x(), (frame.top() + window.geometry().top()) / 2);
             break;
         case Move::PointerOnWindow:
-            QCursor::setPos(window.geometry().center());
+            pointer = window.geometry().center();
             break;
-        case Move::WindowUnderPointer:
+        case Move::PointerElsewhere:
+            pointer = elsewhere;
+            break;
+        case Move::WindowUnderOldPlace:
             window.move(away - QPoint(100, 100)); // the frame's corner
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().contains(away); }, kDeadlineMs));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.reading(); }, kDeadlineMs))
+                << "the window's move did not reach the watch";
             break;
         }
-        if (step.move != Move::None && step.move != Move::PointerAway) {
-            // The crossing's event comes in its own time.
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.keepsLastReading(); }, kDeadlineMs))
-                << "no crossing reached the watch";
+        if (step.move == Move::PointerElsewhere) {
+            QCursor::setPos(pointer);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == pointer; }, kDeadlineMs));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(watch.reading(), away) << "the server reported the pointer away from the window";
+        } else if (step.move != Move::None && step.move != Move::WindowUnderOldPlace) {
+            QCursor::setPos(pointer);
+            // The server's report comes in its own time.
+            ASSERT_TRUE(QTest::qWaitFor([&] { return watch.reading() == pointer; }, kDeadlineMs))
+                << "no report of the pointer reached the watch";
         }
-        // No events are handled from here to the next move's wait, so no crossing can come between
-        // the readings.
+        // No events are handled from here to the next move's wait, so no report can come between the
+        // readings.
         asked = 0;
         for (int i = 0; i < step.readings; ++i) {
-            static_cast<void>(watch.position(window.frameGeometry()));
+            EXPECT_EQ(watch.position(), pointer);
         }
         EXPECT_EQ(asked, step.asked);
     }

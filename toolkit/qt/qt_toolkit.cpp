@@ -13,19 +13,17 @@ namespace tolvane::qt {
 
 QtToolkit::QtToolkit(const WindowDescription& description)
     : description_(description), form_(description, *this), window_(&form_.widget()) {
-    placement_ = X11Placement::forWindow(*window_);
-    pointer_ = PointerWatch::forWindow(*window_);
+    // The native window is made here, once, with its flags: the stays-on-top hint that Form_Load asks for
+    // later is given to the window system without replacing it, so the id is the window's for its life.
+    handle_ = static_cast<WindowHandle>(window_->winId());
+    x11_ = X11Window::forWindow(*window_);
+    if (x11_) {
+        placement_ = std::make_unique<X11Placement>(*x11_);
+        pointer_ = std::make_unique<PointerWatch>(*x11_, [] { return QCursor::pos(); });
+    }
 }
 
 QtToolkit::~QtToolkit() = default;
-
-WindowHandle QtToolkit::nativeHandle() const {
-    // The widget's own winId() keeps the first native window's id, but the platform replaces that
-    // window when it is shown after the stays-on-top hint changed (a window manager reads the hint
-    // only when the window is mapped). The platform window has the current one.
-    static_cast<void>(window_->winId()); // creates the native window if there is none yet
-    return static_cast<WindowHandle>(window_->windowHandle()->winId());
-}
 
 QRect QtToolkit::outerRect() const {
     const QRect outer = placement_ ? placement_->outerRect() : window_->frameGeometry();
@@ -45,7 +43,7 @@ void QtToolkit::moveOuterEdges(std::optional<int> left, std::optional<int> top) 
 }
 
 Status QtToolkit::hWnd(WindowHandle& handle) {
-    return whileLoaded(form_.loaded(), [&] { handle = nativeHandle(); });
+    return whileLoaded(form_.loaded(), [&] { handle = handle_; });
 }
 
 Status QtToolkit::WindowState(std::int16_t& state) {
@@ -130,12 +128,12 @@ Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) 
 }
 
 bool QtToolkit::isLoadedWindow(WindowHandle window) const {
-    return form_.loaded() && window == nativeHandle();
+    return form_.loaded() && window == handle_;
 }
 
 std::int32_t QtToolkit::GetCursorPos(POINT& point) {
     const QPoint origin = screenOrigin();
-    const QPoint global = pointer_ ? pointer_->position(outerRect().translated(origin)) : QCursor::pos();
+    const QPoint global = pointer_ ? pointer_->position() : QCursor::pos();
     const QPoint position = global - origin;
     point = {.x = position.x(), .y = position.y()};
     return 1;
@@ -203,10 +201,14 @@ std::int32_t QtToolkit::EnumDisplayMonitors(DisplayMonitors& monitors) {
 void QtToolkit::setStaysOnTop() {
     Qt::WindowFlags flags = window_->windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint);
-    // QWidget::setWindowFlags would re-create the native window, and with it the handle the program
-    // has just read. So the platform window is told directly, and the widget only takes note.
+    // QWidget::setWindowFlags would make a new native window, and with it a new handle; so the widget only
+    // takes note. On X11 Qt would also replace the native window on its next show() once its platform
+    // window's stays-on-top hint changed; so there the window system is told directly, as Qt itself would
+    // tell it: the hint on a window not yet mapped, a request to the manager for one mapped.
     window_->overrideWindowFlags(flags);
-    if (QWindow* native = window_->windowHandle()) {
+    if (x11_) {
+        x11_->keepAbove(window_->isVisible());
+    } else if (QWindow* native = window_->windowHandle()) {
         native->setFlags(flags);
     }
 }

@@ -6,8 +6,8 @@
 //    screen's top-left corner, where the X server has it; Top and Left written through the window
 //    manager, or past one that keeps windows on the screen (x11_placement.h)
 //  - labels' BackColor and Caption by name, to the window's labels by their place
-//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in; the pointer
-//    asked of the X server only while it may be over the window (pointer_watch.h)
+//  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in (x11_window.h),
+//    made once and never replaced; the pointer as the X server last reported it (pointer_watch.h)
 // Everything runs on the GUI thread; a QApplication must exist before this object.
 #pragma once
 
@@ -16,6 +16,7 @@
 #include "toolkit/qt/main_window.h"
 #include "toolkit/qt/pointer_watch.h"
 #include "toolkit/qt/x11_placement.h"
+#include "toolkit/qt/x11_window.h"
 #include "toolkit/toolkit.h"
 
 #include <QPoint>
@@ -65,8 +66,6 @@ class QtToolkit final : public Toolkit {
     // Whether a declared function's window is this one, still loaded.
     bool isLoadedWindow(WindowHandle window) const;
     void setStaysOnTop();
-    // The window system's id of the window as it is now.
-    WindowHandle nativeHandle() const;
     // The window's outer (frame) rectangle in pixels from the primary screen's top-left corner.
     QRect outerRect() const;
     // Moves the outer rectangle's left or top edge, whichever is given (pixels from the primary
@@ -77,8 +76,11 @@ class QtToolkit final : public Toolkit {
     MainWindow form_;
     // form_'s widget, which the window system's services move and measure.
     FormWindow* const window_;
-    // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken. Declared
-    // after the window, which they watch, so that they go first.
+    // The window system's id of the window: its native window is made once, with the window.
+    WindowHandle handle_ = 0;
+    // The window on X11, where it is and how it moves there, and the pointer; empty off X11, where Qt's
+    // word is taken. Declared after the window, which they watch, so that they go first.
+    std::unique_ptr<X11Window> x11_;
     std::unique_ptr<X11Placement> placement_;
     std::unique_ptr<PointerWatch> pointer_;
 };

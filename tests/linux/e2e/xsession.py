@@ -199,21 +199,17 @@ class XSession:
         return result.returncode == 0 and "window id" not in result.stdout
 
     def find_window(self, title):
-        """The id of the mapped window called title, once two searches running find the same (the newest).
-        The program names its first native window before it replaces it with the one it maps (Qt does so
-        for a stays-on-top window), so a search may meet a window that goes while xdotool looks at it
-        (BadWindow), or one that is about to go; Mutter's frames carry the title too."""
+        """The id of the mapped window called title, passing over Mutter 48's frames, which carry the title
+        too. The program makes its window once and keeps it: a second window of that name is a fault."""
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
-        seen = None
         while True:
             result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=self.env,
                                     capture_output=True, text=True, timeout=STARTUP_TIMEOUT_S)
             named = {int(w) for w in result.stdout.split()} if result.returncode == 0 else set()
-            own = [w for w in named if self._is_client(w)]
-            found = max(own) if own else None
-            if found is not None and found == seen:  # the same window in two searches running: the one that stays
-                return found
-            seen = found
+            own = sorted(w for w in named if self._is_client(w))
+            check(len(own) <= 1, f'{len(own)} windows called "{title}" at once: {own}')
+            if own:
+                return own[0]
             if time.monotonic() > deadline:
                 running = ", ".join(f"{p.args[0]} {'running' if p.poll() is None else f'ended ({p.returncode})'}"
                                     for p in self.processes)

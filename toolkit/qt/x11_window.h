@@ -1,0 +1,124 @@
+// The program's top-level window on X11, as the X server knows it: one object that the window's placement
+// (x11_placement.h) and the pointer watch (pointer_watch.h) share.
+//  - the connection, the root window and the atoms the layer uses, interned in one round trip
+//  - the window's id: the native window is made once, with its final flags, and never replaced
+//  - its frame: the window manager's outermost window around it, found by walking up from the window
+//    whenever its parent changes
+//  - whether the window manager offers _NET_MOVERESIZE_WINDOW, learnt once and learnt again when the root
+//    says the manager changed (or the manager's check window goes)
+//  - one native event filter: the events about the window, its frame and the manager, decoded once and
+//    passed on to the listeners
+//  - Qt's logical pixels and the X server's, and the desktop's monitors in the server's pixels
+// X11 only: off X11 forWindow gives nothing, and the layer takes Qt's word.
+#pragma once
+
+#include "toolkit/qt/placement_rules.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QPoint>
+#include <QRect>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+struct xcb_connection_t;
+
+namespace tolvane::qt {
+
+enum class WindowChange : std::uint8_t {
+    Configured,
+    Mapped,
+    Unmapped,
+    Reparented,
+    ReparentedToRoot,
+    FrameExtents
+};
+
+class X11WindowListener {
+  public:
+    virtual void windowChanged(WindowChange change) = 0;
+    // The X server reported the pointer here (Qt's global logical pixels): crossing into or out of the
+    // window or its frame, or moving over either.
+    virtual void pointerReported(QPoint position) = 0;
+
+  protected:
+    ~X11WindowListener() = default;
+};
+
+class X11Window final : public QAbstractNativeEventFilter {
+  public:
+    struct Atoms {
+        std::uint32_t frameExtents = 0;
+        std::uint32_t wmState = 0;
+        std::uint32_t moveResize = 0;
+        std::uint32_t focused = 0;
+        std::uint32_t hidden = 0;
+        std::uint32_t above = 0;
+        std::uint32_t staysOnTop = 0;
+        std::uint32_t supported = 0;
+        std::uint32_t supportingWmCheck = 0;
+    };
+
+    // The window on X11, or nothing off X11. Makes the native window if it has none yet; the widget
+    // must outlive this.
+    static std::unique_ptr<X11Window> forWindow(QWidget& window);
+    X11Window(QWidget& window, xcb_connection_t* connection);
+    ~X11Window() override;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+
+    // Listeners hear of every event about the window; each must outlive this or stop listening.
+    void listen(X11WindowListener& listener);
+    void stopListening(X11WindowListener& listener);
+
+    QWidget& widget() const { return window_; }
+    xcb_connection_t* connection() const { return connection_; }
+    std::uint32_t id() const { return id_; }
+    std::uint32_t root() const { return root_; }
+    const Atoms& atoms() const { return atoms_; }
+
+    // The window's client area, parent and frame extents, asked of the server in one round trip; nothing
+    // when the window is gone.
+    std::optional<ServerWord> measure();
+    bool managerOffersMoveResize();
+    // The 32-bit items of a window's property, or nothing when the window or the property is missing.
+    std::optional<std::vector<std::uint32_t>> property32(std::uint32_t window, std::uint32_t property,
+                                                         std::uint32_t type) const;
+    // Keeps the window above others: asked of the manager once mapped, a hint before.
+    void keepAbove(bool mapped);
+
+    // Qt scales a top-level window's geometry about the origin of its screen by the device pixel ratio;
+    // the X server's pixels are the native ones.
+    QRect toLogical(const QRect& native) const;
+    QPoint toLogical(QPoint native) const;
+    int toNativeX(int logical) const;
+    int toNativeY(int logical) const;
+    // How many of the server's pixels one logical pixel is (at least one).
+    int onePixel() const;
+    // The desktop's monitors in the server's pixels, the primary first.
+    static std::vector<QRect> monitors();
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+  private:
+    void findFrame();
+    bool learnManager();
+    void tell(WindowChange change);
+    void pointerAt(QPoint native);
+
+    QWidget& window_;
+    xcb_connection_t* connection_;
+    std::uint32_t id_ = 0;
+    std::uint32_t root_ = 0;
+    Atoms atoms_;
+    std::uint8_t xinputOpcode_ = 0; // XInput 2 events come as generic events of this extension
+    std::uint32_t parent_ = 0;
+    std::uint32_t frame_ = 0; // 0: none, the window is the root's child
+    std::optional<bool> moveResizeOffered_;
+    std::uint32_t managerCheck_ = 0;
+    std::vector<X11WindowListener*> listeners_;
+};
+
+} // namespace tolvane::qt
