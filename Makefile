@@ -21,8 +21,9 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   python3 openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                   dbus-daemon at-spi2-core python3-pyatspi \
                   dpkg-dev file desktop-file-utils appstream lintian devscripts
-# Debian packages the Windows cross-build and its tests under Wine need.
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
+# Debian packages the Windows cross-build and its tests under Wine need; wixl builds the Windows Installer
+# package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine wixl msitools
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
 # Debian 12, 19 on Debian 13).
