@@ -80,11 +80,14 @@ test-sanitize: deps
 soak: build
 	TOLVANE_SOAK=full ctest --preset linux -L soak
 
-# The Debian package of the Linux program and the zip of the Windows program, into build/packages.
+# The Debian package of the Linux program, the zip of the Windows program and its Windows Installer package
+# (built with the Windows program, checked with msitools), into build/packages.
 PACKAGES_DIR := $(CURDIR)/build/packages
 package: build
 	cpack --config build/linux/CPackConfig.cmake -B $(PACKAGES_DIR)
 	cpack --config build/windows/CPackConfig.cmake -B $(PACKAGES_DIR)
+	cp build/windows/tolvane-*-windows-x86_64.msi $(PACKAGES_DIR)/
+	python3 tests/packaging/check_windows_msi.py $(PACKAGES_DIR)/tolvane-*-windows-x86_64.msi
 	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
 	@ls -l $(PACKAGES_DIR)
 

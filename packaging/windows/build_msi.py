@@ -40,7 +40,8 @@ def build(args):
         for name, source in sources.values():
             shutil.copyfile(source, os.path.join(scratch, name))
         if args.strip:  # as in the zip: the symbols stay in the build
-            subprocess.run([args.strip, "--strip-unneeded", os.path.join(scratch, "tolvane.exe")], check=True)
+            for name in ("tolvane.exe", "installer_checks.dll"):
+                subprocess.run([args.strip, "--strip-unneeded", os.path.join(scratch, name)], check=True)
         version = args.version or args.file_version
         command = ["wixl", "--arch", "x64", "-o", "tolvane.msi", "-D", f"Version={version}",
                    "-D", f"ProductCode={product_code(version)}"]
