@@ -36,7 +36,7 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs the docking step's fuzzer.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize soak package fuzz bench clean
+.PHONY: all deps configure build run test test-sanitize soak package screenshot fuzz bench clean
 
 all: build
 
@@ -90,6 +90,12 @@ package: build
 	python3 tests/packaging/check_windows_msi.py $(PACKAGES_DIR)/tolvane-*-windows-x86_64.msi
 	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
 	@ls -l $(PACKAGES_DIR)
+
+# The picture of the window at the top of README and in the AppStream metainfo: drawn by the program on a
+# private Xvfb with "2.5岁" (Label19, whose centre is at 104,60 in the client area) selected.
+# linux.e2e.readme_screenshot checks that the committed picture is still what the program draws.
+screenshot: build
+	tools/screenshot.sh --window build/linux/tolvane docs/tolvane-window.png 104,60
 
 # On demand: the docking step's libFuzzer target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus.
 fuzz:
