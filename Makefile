@@ -22,8 +22,10 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   dbus-daemon at-spi2-core python3-pyatspi \
                   dpkg-dev file desktop-file-utils appstream lintian devscripts
 # Debian packages the Windows cross-build and its tests under Wine need; wixl builds the Windows Installer
-# package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it.
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine wixl msitools
+# package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it; the installer's test
+# locks a folder against writing with e2fsprogs' chattr.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine wixl msitools \
+                    e2fsprogs
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
 # Debian 12, 19 on Debian 13).
