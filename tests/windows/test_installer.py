@@ -33,14 +33,15 @@ MSIEXEC_TIMEOUT_S = 120
 DIALOG_TIMEOUT_S = 30
 UNINSTALL = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 INSTALLED_FILES = {"tolvane.exe", "LICENSE.txt"}
-# What Wine itself changes in a prefix while programs come and go: its display devices, the session's
-# own settings, the installer's scratch files.
+# What Wine itself changes in a prefix while programs come and go: its display devices and network cards,
+# the session's own settings, the installer's scratch files.
 NOISE = ("HKEY_LOCAL_MACHINE\\Hardware\\", "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\",
          "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
          "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video\\",
          "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\",
          "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\ServiceCurrent",
-         "HKEY_CURRENT_USER\\Software\\Wine\\Temporary System Parameters\\", "windows/temp/", "/AppData/Local/Temp/")
+         "HKEY_CURRENT_USER\\Software\\Wine\\Temporary System Parameters\\", "windows/temp/", "/AppData/Local/Temp/",
+         "Microsoft/Windows NT/CurrentVersion/NetworkCards")  # listed when a process first asks for them
 # Empty keys and folders that Windows Installer keeps for all its packages, there on any Windows, and
 # Windows' folder for programs installed per user.
 INSTALLER_CONTAINERS = re.compile(
