@@ -21,8 +21,11 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   python3 openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                   dbus-daemon at-spi2-core python3-pyatspi \
                   dpkg-dev file desktop-file-utils appstream lintian devscripts
-# Debian packages the Windows cross-build and its tests under Wine need.
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine
+# Debian packages the Windows cross-build and its tests under Wine need; wixl builds the Windows Installer
+# package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it; the installer's test
+# locks a folder against writing with e2fsprogs' chattr.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine wixl msitools \
+                    e2fsprogs
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
 # Debian 12, 19 on Debian 13).
@@ -35,7 +38,7 @@ JOBS ?= $(shell nproc)
 # How long `make fuzz` runs the docking step's fuzzer.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize soak package fuzz bench clean
+.PHONY: all deps configure build run test test-sanitize soak package screenshot fuzz bench clean
 
 all: build
 
@@ -79,13 +82,22 @@ test-sanitize: deps
 soak: build
 	TOLVANE_SOAK=full ctest --preset linux -L soak
 
-# The Debian package of the Linux program and the zip of the Windows program, into build/packages.
+# The Debian package of the Linux program, the zip of the Windows program and its Windows Installer package
+# (built with the Windows program, checked with msitools), into build/packages.
 PACKAGES_DIR := $(CURDIR)/build/packages
 package: build
 	cpack --config build/linux/CPackConfig.cmake -B $(PACKAGES_DIR)
 	cpack --config build/windows/CPackConfig.cmake -B $(PACKAGES_DIR)
+	cp build/windows/tolvane-*-windows-x86_64.msi $(PACKAGES_DIR)/
+	python3 tests/packaging/check_windows_msi.py $(PACKAGES_DIR)/tolvane-*-windows-x86_64.msi
 	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
 	@ls -l $(PACKAGES_DIR)
+
+# The picture of the window at the top of README and in the AppStream metainfo: drawn by the program on a
+# private Xvfb with "2.5岁" (Label19, whose centre is at 104,60 in the client area) selected.
+# linux.e2e.readme_screenshot checks that the committed picture is still what the program draws.
+screenshot: build
+	tools/screenshot.sh --window build/linux/tolvane docs/tolvane-window.png 104,60
 
 # On demand: the docking step's libFuzzer target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus.
 fuzz:

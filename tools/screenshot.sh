@@ -2,12 +2,18 @@
 # Starts a program on a private virtual X display, saves a screenshot of the screen once its window
 # "0-10 Tolvane" is up, and ends everything it started.
 #
-# Usage: tools/screenshot.sh PROGRAM OUT.png [X,Y ...]
-#   X,Y  points of the window's client area to click with the left button, in order, before the shot
+# Usage: tools/screenshot.sh [--window] PROGRAM OUT.png [X,Y ...]
+#   --window  the window alone (without a window manager, its client area), not the whole screen
+#   X,Y       points of the window's client area to click with the left button, in order, before the shot
 set -euo pipefail
 
+only_window=
+if [[ ${1:-} == --window ]]; then
+    only_window=1
+    shift
+fi
 if [[ $# -lt 2 ]]; then
-    echo "usage: $0 PROGRAM OUT.png [X,Y ...]" >&2
+    echo "usage: $0 [--window] PROGRAM OUT.png [X,Y ...]" >&2
     exit 2
 fi
 program=$1
@@ -61,5 +67,8 @@ done
 sleep 1
 kill -0 "$program_pid" 2>/dev/null || { echo "the program ended before the screenshot" >&2; exit 1; }
 mkdir -p "$(dirname "$out")"
-import -window root "$out"
+# -strip: no time of its making in the PNG, so that an unchanged picture makes an unchanged file.
+target=root
+[[ -n $only_window ]] && target=$window
+import -window "$target" -strip "$out"
 echo "Screenshot of the window saved to $out"

@@ -101,8 +101,9 @@ class WineSession(XSession):
             "WINEPREFIX": self.prefix,
             "WINEARCH": "win64",
             "WINEDEBUG": "-all",
-            # No offer to download Mono or Gecko, which the program does not need.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No offer to download Mono or Gecko, which the program does not need; and no copies of the
+            # Start menu shortcuts an installer makes in the host's own menus (winemenubuilder).
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "LC_ALL": "C.UTF-8",
         })
         # One wine server for the whole session, started first with no output of ours to hold: the
@@ -221,9 +222,10 @@ class WineSession(XSession):
         super().close()
 
 
-def main(test):
-    """Runs test(session, layout, artifacts) with the command line's Windows build folder, the layout
-    tool and a folder for screenshots. Without the program or Wine it fails in CI and skips elsewhere."""
+def main(test, session_class=WineSession):
+    """Runs test(session, layout, artifacts) in a session_class session with the command line's Windows
+    build folder, the layout tool and a folder for screenshots. Without the program or Wine it fails in CI
+    and skips elsewhere."""
     build_dir, layout_tool, artifacts = sys.argv[1], sys.argv[2], sys.argv[3]
     missing = [p for p in ("tolvane.exe", "tolvane_probe.exe") if not os.path.exists(os.path.join(build_dir, p))]
     reason = None
@@ -240,7 +242,7 @@ def main(test):
         sys.exit(SKIP)
     os.makedirs(artifacts, exist_ok=True)
     try:
-        with WineSession(build_dir) as session:
+        with session_class(build_dir) as session:
             test(session, Layout(layout_tool), artifacts)
     except Failure as failure:
         print("FAIL:", failure)
