@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/frmbzz.h"
+#include "tests/default_window.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 
@@ -15,7 +16,7 @@
 
 namespace tolvane::testing {
 
-class FakeToolkit : public Toolkit {
+class FakeToolkit : public Toolkit, public WindowProperties {
   public:
     struct LabelState {
         Colour backColour = 0;
@@ -29,14 +30,8 @@ class FakeToolkit : public Toolkit {
     // Forgets a failure that failOperation asked for and that has not happened yet.
     void clearFailure() { failAt_.reset(); }
 
-    // Window and screen state, in the toolkit's units.
-    WindowHandle handle = 0x4660;
-    std::int16_t windowState = vbNormal;
-    Twips top = 0;
-    Twips left = 0;
-    Twips width = 7200;
-    Twips height = 8040;
-    Twips screenWidth = 28800;
+    // Window and screen state, in the toolkit's units: the inherited properties (handle, windowState,
+    // top, left, width, height, screenWidth), and these.
     Twips twipsPerPixel = 15;
     bool visible = false;
     // What the core last wrote into Top and Left, exactly, before the window put it on a whole pixel;

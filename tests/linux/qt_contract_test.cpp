@@ -1,28 +1,16 @@
 // The contract against the Qt layer, on whichever platform the test runs: offscreen in the suite's own
 // run, and on X11 under Openbox in linux.contract.xcb_openbox.
-#include "app/frmbzz.h"
 #include "tests/contract/contract_gtest.h"
+#include "tests/frmbzz_copy.h"
 #include "toolkit/qt/qt_toolkit.h"
 
 #include <QTest>
 #include <memory>
-#include <vector>
 
 namespace tolvane::qt {
 namespace {
 
-// Frmbzz without its timer's handler, so that no docking step moves the window under the contract.
-struct QuietFrmbzz {
-    QuietFrmbzz() : controls(Frmbzz.controls.begin(), Frmbzz.controls.end()), window(Frmbzz) {
-        for (ControlDescription& control : controls) {
-            control.tick = nullptr;
-        }
-        window.load = nullptr;
-        window.controls = controls;
-    }
-    std::vector<ControlDescription> controls;
-    WindowDescription window;
-};
+using tolvane::testing::QuietFrmbzz;
 
 class QtSubject : public contract::Subject {
   public:

@@ -2,6 +2,7 @@
 // clicks and ticks it delivers, its services in twips and pixels, and its handling of untrapped errors.
 #include "app/frmbzz.h"
 #include "reference/age_selection.h"
+#include "tests/frmbzz_copy.h"
 #include "toolkit/qt/picture_box.h"
 #include "toolkit/qt/qt_toolkit.h"
 #include "toolkit/runtime_error.h"
@@ -23,23 +24,7 @@
 namespace tolvane::qt {
 namespace {
 
-// Frmbzz with some handlers of its own replaced. Not copyable: the toolkit keeps pointers into it.
-struct DescriptionCopy {
-    explicit DescriptionCopy(Handler load = Frmbzz.load)
-        : controls(Frmbzz.controls.begin(), Frmbzz.controls.end()), window(Frmbzz) {
-        window.load = load;
-        window.controls = controls;
-    }
-    DescriptionCopy(const DescriptionCopy&) = delete;
-    DescriptionCopy& operator=(const DescriptionCopy&) = delete;
-
-    ControlDescription& control(std::string_view name) {
-        return *std::ranges::find_if(controls, [&](const ControlDescription& c) { return c.name == name; });
-    }
-
-    std::vector<ControlDescription> controls;
-    WindowDescription window;
-};
+using tolvane::testing::FrmbzzCopy;
 
 QPoint centreOf(std::string_view name) {
     const ControlDescription& control = *findControl(Frmbzz, name);
@@ -132,8 +117,8 @@ TEST(QtToolkitTest, ClickOnAnAgeLabelRunsItsHandler) {
     QtToolkit toolkit(Frmbzz);
     toolkit.window().show();
     QTest::mouseClick(&toolkit.window(), Qt::LeftButton, {}, centreOf("Label19"));
-    EXPECT_EQ(label(toolkit, "Label19").backColour, colourOf(kHighlightColour));
-    EXPECT_EQ(label(toolkit, "Label18").backColour, colourOf(kIdleColour));
+    EXPECT_EQ(label(toolkit, "Label19").backColour, kHighlightColour);
+    EXPECT_EQ(label(toolkit, "Label18").backColour, kIdleColour);
     EXPECT_EQ(label(toolkit, "Label9").caption, QString::fromUtf8("2.5岁"));
     EXPECT_EQ(label(toolkit, "Label50").caption, QString::fromUtf8("12.1-15.3"));
     EXPECT_EQ(label(toolkit, "Label80").caption, QString::fromUtf8("87.9-94.7"));
@@ -150,7 +135,7 @@ TEST(QtToolkitTest, PressAndReleaseOnDifferentLabelsIsNoClick) {
     QTest::mouseClick(&toolkit.window(), Qt::RightButton, {}, centreOf("Label21"));
     EXPECT_EQ(label(toolkit, "Label9").caption, QString::fromUtf8("0-10岁儿童"));
     for (const LabelView& view : toolkit.content().labels) {
-        EXPECT_NE(view.backColour, colourOf(kHighlightColour)) << view.control->name;
+        EXPECT_NE(view.backColour, kHighlightColour) << view.control->name;
     }
 }
 
@@ -235,7 +220,7 @@ void recordTickThenUnload(Toolkit& toolkit) {
 
 TEST(QtToolkitTest, LoadsThenShowsThenTicksUntilUnloaded) {
     seen.clear();
-    DescriptionCopy description(&recordLoad);
+    FrmbzzCopy description(&recordLoad);
     description.control("Timer1").tick = &recordTickThenUnload;
     QtToolkit toolkit(description.window);
     EXPECT_EQ(toolkit.run(), 0);
@@ -250,7 +235,7 @@ TEST(QtToolkitTest, LoadsThenShowsThenTicksUntilUnloaded) {
 }
 
 TEST(QtToolkitTest, ClosingTheWindowEndsTheProgramWithStatusZero) {
-    DescriptionCopy description;
+    FrmbzzCopy description;
     description.control("Timer1").tick = nullptr;
     QtToolkit toolkit(description.window);
     QTimer::singleShot(0, [&] { toolkit.window().close(); });
@@ -259,7 +244,7 @@ TEST(QtToolkitTest, ClosingTheWindowEndsTheProgramWithStatusZero) {
 }
 
 TEST(QtToolkitTest, TheExitLabelEndsTheProgramWithStatusZero) {
-    DescriptionCopy description;
+    FrmbzzCopy description;
     description.control("Timer1").tick = nullptr;
     QtToolkit toolkit(description.window);
     QTimer::singleShot(
@@ -272,7 +257,7 @@ void writeCaptionOfMissingLabel(Toolkit& toolkit) {
 }
 
 TEST(QtToolkitTest, UntrappedErrorWhileLoadingIsReportedAndEndsTheProgram) {
-    DescriptionCopy description(&writeCaptionOfMissingLabel);
+    FrmbzzCopy description(&writeCaptionOfMissingLabel);
     QtToolkit toolkit(description.window);
     MessageBoxCloser closer;
     ::testing::internal::CaptureStderr();
@@ -290,7 +275,7 @@ TEST(QtToolkitTest, UntrappedErrorWhileLoadingIsReportedAndEndsTheProgram) {
 }
 
 TEST(QtToolkitTest, UntrappedErrorInAClickIsReportedAndEndsTheEventLoop) {
-    DescriptionCopy description;
+    FrmbzzCopy description;
     description.control("Timer1").tick = nullptr;
     description.control("Label2").click = &writeCaptionOfMissingLabel;
     QtToolkit toolkit(description.window);

@@ -2,6 +2,7 @@
 // the screen, what the window system's functions return, and which operation of the toolkit fails.
 #pragma once
 
+#include "tests/default_window.h"
 #include "toolkit/toolkit.h"
 
 #include <cstdint>
@@ -14,13 +15,14 @@ struct TickSituation {
     RECT rect;
     std::int32_t cursorResult = 1; // 0: GetCursorPos fails and fills nothing
     std::int32_t rectResult = 1;   // 0: GetWindowRect fails and fills nothing
-    WindowHandle handle = 0x4660;
-    std::int16_t windowState = vbNormal;
-    Twips top = 0;
-    Twips left = 0;
-    Twips width = 7200;
-    Twips height = 8040;
-    Twips screenWidth = 28800;
+    // The window's properties: the tests' default window unless the situation says otherwise.
+    WindowHandle handle = testing::kDefaultWindow.handle;
+    std::int16_t windowState = testing::kDefaultWindow.windowState;
+    Twips top = testing::kDefaultWindow.top;
+    Twips left = testing::kDefaultWindow.left;
+    Twips width = testing::kDefaultWindow.width;
+    Twips height = testing::kDefaultWindow.height;
+    Twips screenWidth = testing::kDefaultWindow.screenWidth;
     // The desktop's monitors as EnumDisplayMonitors reports them; none listed: the fake's own, the primary
     // screen alone.
     DisplayMonitors monitors{};

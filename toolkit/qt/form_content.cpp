@@ -1,5 +1,7 @@
 #include "toolkit/qt/form_content.h"
 
+#include "toolkit/qt/colours.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -25,7 +27,7 @@ void paintLabel(QPainter& painter, const LabelView& label) {
     painter.save();
     painter.setClipRect(label.rect, Qt::IntersectClip);
     if (label.opaque) {
-        painter.fillRect(label.rect, label.backColour);
+        painter.fillRect(label.rect, toQColor(label.backColour));
     }
     drawCaption(painter, label.rect, label.font, label.foreColour, label.caption);
     painter.restore();

@@ -21,13 +21,11 @@ struct LabelView {
     QRect rect;
     QFont font;
     QColor foreColour;
-    QColor backColour;
+    Colour backColour = 0; // as the program writes it; painted as toQColor gives it
     QString caption;
     bool opaque = false;
     // What a screen reader says the label is, beyond its caption; empty for most.
     QString description;
-    // Whether its back colour marks it as the chosen one of its kind (the selected age).
-    bool chosen = false;
 };
 
 struct LineView {

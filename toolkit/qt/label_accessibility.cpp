@@ -1,5 +1,6 @@
 #include "toolkit/qt/label_accessibility.h"
 
+#include "toolkit/qt/colours.h"
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/picture_box.h"
 
@@ -99,12 +100,12 @@ class LabelInterface final : public QAccessibleInterface, public QAccessibleActi
         state.readOnly = !isClickable(view());
         // The selected age is the checked one of the ages, as the green colour shows the sighted.
         state.checkable = isChoosable(view());
-        state.checked = view().chosen;
+        state.checked = isChosen(*view().control, view().backColour);
         return state;
     }
 
     QColor foregroundColor() const override { return view().foreColour; }
-    QColor backgroundColor() const override { return view().backColour; }
+    QColor backgroundColor() const override { return toQColor(view().backColour); }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::ActionInterface && isClickable(view())) {

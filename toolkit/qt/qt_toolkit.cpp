@@ -1,158 +1,23 @@
 #include "toolkit/qt/qt_toolkit.h"
 
-#include "toolkit/qt/colours.h"
-#include "toolkit/qt/label_accessibility.h"
-#include "toolkit/qt/label_font.h"
-#include "toolkit/qt/picture_box.h"
-#include "toolkit/qt/picture_decoding.h"
 #include "toolkit/qt/twips.h"
 #include "toolkit/qt/x11_placement.h"
-#include "toolkit/runtime_error.h"
+#include "toolkit/window_guard.h"
 
-#include <QApplication>
 #include <QCursor>
-#include <QIcon>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
-#include <future>
-#include <utility>
 
 namespace tolvane::qt {
 
-namespace {
-
-QString toQString(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-// Window positions are relative to the primary screen's top-left corner, which on X11 need not be
-// the origin of the root window.
-QPoint screenOrigin() {
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary != nullptr ? primary->geometry().topLeft() : QPoint();
-}
-
-Qt::WindowFlags windowFlagsFor(const WindowDescription& description) {
-    // A title bar with the system menu and the close button, and only the other buttons asked for.
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    flags.setFlag(Qt::WindowMinimizeButtonHint, description.minButton);
-    flags.setFlag(Qt::WindowMaximizeButtonHint, description.maxButton);
-    return flags;
-}
-
-} // namespace
-
-QtToolkit::QtToolkit(const WindowDescription& description) : description_(description) {
-    // The layer ends the event loop itself when the window is unloaded; a message box closing must
-    // not end it early.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-
-    // The background and the icon are decoded on another thread while this one reads the font
-    // configuration and builds the window and its labels: the background, the largest picture by far,
-    // takes about as long as the fonts, and the window needs neither picture before the end of this.
-    // Where no thread can be started they are decoded here, when they are needed.
-    auto decoding = std::async(std::launch::async | std::launch::deferred, [&description] {
-        return std::pair(decodeImage(description.picture), decodeImage(description.icon));
-    });
-
-    content_.backColour = toQColor(description.backColour);
-    window_ = std::make_unique<FormWindow>(content_, static_cast<FormEvents&>(*this));
-    window_->setWindowFlags(windowFlagsFor(description));
-    window_->setWindowTitle(toQString(description.caption));
-    window_->resize(describedPixels(description.clientWidth), describedPixels(description.clientHeight));
-    if (!description.sizable) {
-        window_->setFixedSize(window_->size());
-    }
-    // Moved before its native window exists, a window is placed by its frame's corner, not by its
-    // client area's, whatever frame the window manager gives it.
-    window_->move(screenOrigin() +
-                  QPoint(describedPixels(description.outerLeft), describedPixels(description.outerTop)));
-
-    for (const ControlDescription& control : description.controls) {
-        addControl(control);
-    }
+QtToolkit::QtToolkit(const WindowDescription& description)
+    : description_(description), form_(description, *this), window_(&form_.widget()) {
     placement_ = X11Placement::forWindow(*window_);
     pointer_ = PointerWatch::forWindow(*window_);
-
-    auto [background, icon] = decoding.get();
-    content_.background = QPixmap::fromImage(std::move(background));
-    window_->setWindowIcon(QIcon(QPixmap::fromImage(std::move(icon))));
 }
 
 QtToolkit::~QtToolkit() = default;
-
-void QtToolkit::addControl(const ControlDescription& control) {
-    switch (control.kind) {
-    case ControlKind::Label:
-        content_.labels.push_back({.control = &control,
-                                   .rect = controlRect(control),
-                                   .font = labelFont(control.font),
-                                   .foreColour = toQColor(control.foreColour),
-                                   .backColour = toQColor(control.backColour),
-                                   .caption = toQString(control.caption),
-                                   .opaque = control.background == LabelBackground::Opaque,
-                                   .description = toQString(accessibleDescription(description_, control)),
-                                   .chosen = isChosen(control, control.backColour)});
-        break;
-    case ControlKind::Line:
-        content_.lines.push_back({.line = controlLine(control), .colour = toQColor(control.foreColour)});
-        break;
-    case ControlKind::PictureBox: {
-        auto box =
-            std::make_unique<PictureBox>(window_.get(), controlRect(control), decodePicture(control.picture),
-                                         toQColor(control.backColour), control.tabIndex);
-        static_cast<void>(box.release()); // owned by the window from here on, as Qt children are
-        break;
-    }
-    case ControlKind::Timer: {
-        // Enabled from creation: it ticks as soon as the event loop runs.
-        auto timer = std::make_unique<QTimer>();
-        timer->setInterval(control.intervalMs);
-        QObject::connect(timer.get(), &QTimer::timeout, [this, tick = control.tick] { deliver(tick); });
-        timer->start();
-        timers_.push_back(std::move(timer));
-        break;
-    }
-    }
-}
-
-int QtToolkit::run() {
-    deliver(description_.load);
-    if (!loaded_) { // unloaded, or failed, while loading
-        return exitStatus_.value_or(0);
-    }
-    window_->show();
-    const int loopStatus = QApplication::exec();
-    return exitStatus_.value_or(loopStatus);
-}
-
-void QtToolkit::deliver(Handler handler) {
-    if (loaded_ && handler != nullptr) {
-        dispatch(handler, *this, description_.name);
-    }
-}
-
-void QtToolkit::labelClicked(std::size_t label) {
-    deliver(content_.labels.at(label).control->click);
-}
-
-void QtToolkit::closeRequested() {
-    if (loaded_) {
-        endProgram(0);
-    }
-}
-
-void QtToolkit::endProgram(int exitStatus) {
-    loaded_ = false;
-    exitStatus_ = exitStatus;
-    for (const std::unique_ptr<QTimer>& timer : timers_) {
-        timer->stop();
-    }
-    window_->hide();
-    QCoreApplication::exit(exitStatus);
-}
 
 WindowHandle QtToolkit::nativeHandle() const {
     // The widget's own winId() keeps the first native window's id, but the platform replaces that
@@ -180,91 +45,59 @@ void QtToolkit::moveOuterEdges(std::optional<int> left, std::optional<int> top) 
 }
 
 Status QtToolkit::hWnd(WindowHandle& handle) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    handle = nativeHandle();
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { handle = nativeHandle(); });
 }
 
 Status QtToolkit::WindowState(std::int16_t& state) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    state = window_->isMinimized() ? vbMinimized : window_->isMaximized() ? vbMaximized : vbNormal;
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] {
+        state = window_->isMinimized() ? vbMinimized : window_->isMaximized() ? vbMaximized : vbNormal;
+    });
 }
 
 Status QtToolkit::Top(Twips& value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    value = toTwips(outerRect().top());
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { value = toTwips(outerRect().top()); });
 }
 
 Status QtToolkit::setTop(Twips value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    const std::optional<int> top = toPixels(value);
-    if (!top) {
-        return kStatusOverflow;
-    }
-    moveOuterEdges(std::nullopt, *top);
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] {
+        const std::optional<int> top = toPixels(value);
+        if (!top) {
+            return kStatusOverflow;
+        }
+        moveOuterEdges(std::nullopt, *top);
+        return kStatusOk;
+    });
 }
 
 Status QtToolkit::Left(Twips& value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    value = toTwips(outerRect().left());
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { value = toTwips(outerRect().left()); });
 }
 
 Status QtToolkit::setLeft(Twips value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    const std::optional<int> left = toPixels(value);
-    if (!left) {
-        return kStatusOverflow;
-    }
-    moveOuterEdges(*left, std::nullopt);
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] {
+        const std::optional<int> left = toPixels(value);
+        if (!left) {
+            return kStatusOverflow;
+        }
+        moveOuterEdges(*left, std::nullopt);
+        return kStatusOk;
+    });
 }
 
 Status QtToolkit::Width(Twips& value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    value = toTwips(outerRect().width());
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { value = toTwips(outerRect().width()); });
 }
 
 Status QtToolkit::Height(Twips& value) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    value = toTwips(outerRect().height());
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { value = toTwips(outerRect().height()); });
 }
 
 Status QtToolkit::Show() {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    window_->show();
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { window_->show(); });
 }
 
 Status QtToolkit::Unload() {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    endProgram(0);
-    return kStatusOk;
+    return whileLoaded(form_.loaded(), [&] { form_.unload(); });
 }
 
 Status QtToolkit::ScreenWidth(Twips& value) {
@@ -287,35 +120,17 @@ Status QtToolkit::ScreenTwipsPerPixelY(Twips& value) {
 }
 
 Status QtToolkit::setBackColor(std::string_view label, Colour colour) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    const std::optional<std::size_t> found = labelIndex(description_, label);
-    if (!found) {
-        return kStatusNoSuchControl;
-    }
-    LabelView& view = content_.labels[*found];
-    view.backColour = toQColor(colour);
-    window_->repaintLabel(*found);
-    if (const bool chosen = isChosen(*view.control, colour); chosen != view.chosen) {
-        view.chosen = chosen;
-        announceChosenChange(*window_, *found);
-    }
-    return kStatusOk;
+    return writeLabel(form_.loaded(), description_, label,
+                      [&](std::size_t index) { form_.setBackColour(index, colour); });
 }
 
 Status QtToolkit::setCaption(std::string_view label, std::string_view utf8Text) {
-    if (!loaded_) {
-        return kStatusWindowUnloaded;
-    }
-    const std::optional<std::size_t> found = labelIndex(description_, label);
-    if (!found) {
-        return kStatusNoSuchControl;
-    }
-    content_.labels[*found].caption = toQString(utf8Text);
-    window_->repaintLabel(*found);
-    announceCaptionChange(*window_, *found);
-    return kStatusOk;
+    return writeLabel(form_.loaded(), description_, label,
+                      [&](std::size_t index) { form_.setCaption(index, utf8Text); });
+}
+
+bool QtToolkit::isLoadedWindow(WindowHandle window) const {
+    return form_.loaded() && window == nativeHandle();
 }
 
 std::int32_t QtToolkit::GetCursorPos(POINT& point) {
@@ -327,7 +142,7 @@ std::int32_t QtToolkit::GetCursorPos(POINT& point) {
 }
 
 std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
-    if (!loaded_ || window != nativeHandle()) {
+    if (!isLoadedWindow(window)) {
         return 0;
     }
     // QRect's right() and bottom() are the last pixels inside; the record wants the first outside.
@@ -341,7 +156,7 @@ std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
 
 std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
-    if (!loaded_ || window != nativeHandle()) {
+    if (!isLoadedWindow(window)) {
         return 0;
     }
     // Only what the program asks for: the topmost band (its one caller passes HWND_TOPMOST and
@@ -397,21 +212,7 @@ void QtToolkit::setStaysOnTop() {
 }
 
 void QtToolkit::reportUntrappedError(const RuntimeError& error) {
-    endAfterUntrappedError(error, *this);
-}
-
-void QtToolkit::stopEvents() {
-    // No tick may run, and no click be delivered, while the box waits or after it.
-    visibleAtError_ = std::exchange(loaded_, false) && window_->isVisible();
-    for (const std::unique_ptr<QTimer>& timer : timers_) {
-        timer->stop();
-    }
-}
-
-void QtToolkit::showErrorMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, toQString(description_.caption), QString::fromStdString(text),
-                    QMessageBox::Ok, visibleAtError_ ? window_.get() : nullptr);
-    box.exec();
+    form_.reportUntrappedError(error);
 }
 
 } // namespace tolvane::qt

@@ -1,33 +1,30 @@
-// The toolkit's Qt 6 Widgets layer: builds the window from its description and carries out every
-// service of toolkit.h on it. All of the layer's state lives in this one object.
-//  - the window: a FormWindow with its labels and lines, the picture boxes as its children, the timers
+// The toolkit's Qt 6 Widgets layer: carries out every service of toolkit.h on the window Frmbzz
+// (main_window.h), which builds itself, runs the handlers and ends the program. This adaptor maps the
+// program's names, units and statuses onto it, and places and measures it on X11. All of the layer's
+// state lives in this one object.
 //  - the window's Top, Left, Width, Height: its outer (frame) rectangle, in twips from the primary
 //    screen's top-left corner, where the X server has it; Top and Left written through the window
 //    manager, or past one that keeps windows on the screen (x11_placement.h)
-//  - labels' BackColor and Caption by name, each repainted at once
+//  - labels' BackColor and Caption by name, to the window's labels by their place
 //  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in; the pointer
 //    asked of the X server only while it may be over the window (pointer_watch.h)
-//  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
 // Everything runs on the GUI thread; a QApplication must exist before this object.
 #pragma once
 
 #include "toolkit/qt/form_content.h"
 #include "toolkit/qt/form_window.h"
+#include "toolkit/qt/main_window.h"
 #include "toolkit/qt/pointer_watch.h"
 #include "toolkit/qt/x11_placement.h"
-#include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 
 #include <QPoint>
-#include <QTimer>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace tolvane::qt {
 
-class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
+class QtToolkit final : public Toolkit {
   public:
     explicit QtToolkit(const WindowDescription& description);
     ~QtToolkit() override;
@@ -36,10 +33,10 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
 
     // Runs the Load handler, shows the window as the start-up window and delivers events until the
     // window is gone. Returns the process's exit status.
-    int run();
+    int run() { return form_.run(); }
 
-    // What the window shows, and the window itself, as the layer built them.
-    const FormContent& content() const { return content_; }
+    // What the window shows, and its widget, as the layer built them.
+    const FormContent& content() const { return form_.content(); }
     FormWindow& window() { return *window_; }
 
     Status hWnd(WindowHandle& handle) override;
@@ -65,16 +62,8 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     void reportUntrappedError(const RuntimeError& error) override;
 
   private:
-    void addControl(const ControlDescription& control);
-    void labelClicked(std::size_t label) override;
-    void closeRequested() override;
-    // Runs a handler unless the window is already gone or going.
-    void deliver(Handler handler);
-    // Destroys nothing yet (a handler may still be on the stack): hides the window, stops the timers,
-    // and ends the event loop with this status.
-    void endProgram(int exitStatus) override;
-    void stopEvents() override;
-    void showErrorMessage(const std::string& text) override;
+    // Whether a declared function's window is this one, still loaded.
+    bool isLoadedWindow(WindowHandle window) const;
     void setStaysOnTop();
     // The window system's id of the window as it is now.
     WindowHandle nativeHandle() const;
@@ -85,16 +74,13 @@ class QtToolkit final : public Toolkit, private FormEvents, private ProgramEnd {
     void moveOuterEdges(std::optional<int> left, std::optional<int> top);
 
     const WindowDescription& description_;
-    // Declared before the window, which paints from it, so that it outlives the window.
-    FormContent content_;
-    std::unique_ptr<FormWindow> window_;
-    // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken.
+    MainWindow form_;
+    // form_'s widget, which the window system's services move and measure.
+    FormWindow* const window_;
+    // Where the window is and how it moves on X11; empty off X11, where Qt's word is taken. Declared
+    // after the window, which they watch, so that they go first.
     std::unique_ptr<X11Placement> placement_;
     std::unique_ptr<PointerWatch> pointer_;
-    std::vector<std::unique_ptr<QTimer>> timers_;
-    bool loaded_ = true;
-    bool visibleAtError_ = false; // the window was up when an untrapped error stopped its events
-    std::optional<int> exitStatus_;
 };
 
 } // namespace tolvane::qt

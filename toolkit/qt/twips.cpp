@@ -2,6 +2,9 @@
 
 #include "toolkit/pixel_scale.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace tolvane::qt {
 
 namespace {
@@ -34,6 +37,11 @@ QLine controlLine(const ControlDescription& control) {
 
 int fontPixelSize(float points) {
     return kLogicalPixels.fontHeight(points);
+}
+
+QPoint screenOrigin() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary != nullptr ? primary->geometry().topLeft() : QPoint();
 }
 
 } // namespace tolvane::qt

@@ -1,4 +1,5 @@
-// Twips to Qt's logical pixels and back, and the pixel rectangle of a described control.
+// Twips to Qt's logical pixels and back, the pixel rectangle of a described control, and the corner
+// window positions are measured from.
 //
 // The layer draws the layout at 15 twips to a logical pixel, so 1440 twips are 96 logical pixels: one
 // logical inch. Where Qt scales the screen (a device pixel ratio above 1) the whole window scales with
@@ -10,6 +11,7 @@
 #include "toolkit/description.h"
 
 #include <QLine>
+#include <QPoint>
 #include <QRect>
 #include <optional>
 
@@ -32,5 +34,9 @@ QRect controlRect(const ControlDescription& control);
 QLine controlLine(const ControlDescription& control);
 
 int fontPixelSize(float points);
+
+// Window positions are relative to the primary screen's top-left corner, which on X11 need not be the
+// origin of the root window.
+QPoint screenOrigin();
 
 } // namespace tolvane::qt

@@ -23,8 +23,8 @@ int systemDotsPerInch() {
 
 } // namespace
 
-MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance, WindowEvents& events)
-    : description_(description), instance_(instance), events_(events), scale_(systemDotsPerInch()),
+MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance, Toolkit& program)
+    : description_(description), instance_(instance), program_(program), scale_(systemDotsPerInch()),
       className_(toWide(description.name)), fonts_(scale_) {}
 
 MainWindow::~MainWindow() {
@@ -34,7 +34,6 @@ MainWindow::~MainWindow() {
 
 // Builds the window hidden, its labels and lines (content), its picture boxes and timers.
 bool MainWindow::create() {
-    content_ = std::make_unique<WindowContent>(description_, scale_, fonts_, picture(description_.picture));
     if (description_.icon != Picture::None) {
         const auto iconFile = pictureBytes(description_.icon);
         bigIcon_ = decodeIcon(iconFile, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
@@ -75,16 +74,24 @@ bool MainWindow::create() {
     // asking with WM_GETICON) all get the same.
     SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    layOutContent();
     accessibility_ = std::make_unique<LabelAccessibility>(window_.get(), *content_);
-    createControls();
+    startTimers();
     return true;
 }
 
-void MainWindow::createControls() {
+void MainWindow::layOutContent() {
+    content_ = std::make_unique<WindowContent>(description_, scale_, fonts_, picture(description_.picture));
     for (const ControlDescription& control : description_.controls) {
         if (control.kind == ControlKind::PictureBox) {
             pictureBoxClass_->create(window_.get(), controlRect(control, scale_), picture(control.picture));
-        } else if (control.kind == ControlKind::Timer && control.intervalMs > 0 && control.tick != nullptr) {
+        }
+    }
+}
+
+void MainWindow::startTimers() {
+    for (const ControlDescription& control : description_.controls) {
+        if (control.kind == ControlKind::Timer && control.intervalMs > 0 && control.tick != nullptr) {
             const UINT_PTR id = timers_.size() + 1;
             if (SetTimer(window_.get(), id, static_cast<UINT>(control.intervalMs), nullptr) != 0) {
                 timers_.push_back({id, control.tick});
@@ -108,6 +115,7 @@ const DecodedBitmap* MainWindow::picture(Picture which) {
 }
 
 int MainWindow::run() {
+    deliver(description_.load);
     if (window_ && !ending_) {
         ShowWindow(window_.get(), SW_SHOW);
         UpdateWindow(window_.get());
@@ -119,6 +127,12 @@ int MainWindow::run() {
         DispatchMessageW(&message);
     }
     return received < 0 ? kExitUntrappedError : static_cast<int>(message.wParam);
+}
+
+void MainWindow::deliver(Handler handler) {
+    if (!ending_ && handler != nullptr) {
+        dispatch(handler, program_, description_.name);
+    }
 }
 
 // Messages
@@ -220,18 +234,15 @@ void MainWindow::onButtonUp(::POINT point) {
     if (GetCapture() == window_.get()) {
         ReleaseCapture();
     }
-    if (!ending_ && clicked) {
-        events_.deliver(content_->label(*clicked).description->click);
+    if (clicked) {
+        deliver(content_->label(*clicked).description->click);
     }
 }
 
 void MainWindow::onTimer(UINT_PTR id) {
-    if (ending_) {
-        return;
-    }
     for (const Timer& timer : timers_) {
         if (timer.id == id) {
-            events_.deliver(timer.tick);
+            deliver(timer.tick);
             return;
         }
     }
@@ -251,6 +262,12 @@ void MainWindow::stopTimers() {
     timers_.clear();
 }
 
+void MainWindow::reportUntrappedError(const RuntimeError& error) {
+    if (!ending_) {
+        endAfterUntrappedError(error, *this);
+    }
+}
+
 void MainWindow::stopEvents() {
     ending_ = true;
     clicks_.cancel();
@@ -262,7 +279,7 @@ void MainWindow::showErrorMessage(const std::string& text) {
                 MB_OK | MB_ICONERROR);
 }
 
-void MainWindow::end(int exitStatus) {
+void MainWindow::endProgram(int exitStatus) {
     exitStatus_ = exitStatus;
     if (window_) {
         DestroyWindow(window_.get());
@@ -271,16 +288,47 @@ void MainWindow::end(int exitStatus) {
     }
 }
 
-bool MainWindow::destroy() {
+bool MainWindow::unload() {
     return !window_ || DestroyWindow(window_.get()) != 0;
+}
+
+// Labels
+// ------
+
+// A write that changes nothing changes no pixel and no name or state a screen reader knows: a click
+// writes all 25 age colours and changes two, and under Wine each repaint is a few requests to the
+// wineserver.
+void MainWindow::setBackColour(std::size_t index, Colour colour) {
+    Label& label = content_->label(index);
+    if (label.backColour == colour) {
+        return;
+    }
+    const Colour previous = std::exchange(label.backColour, colour);
+    repaintLabel(label);
+    if (accessibility_) {
+        accessibility_->backColourChanged(label, previous);
+    }
+}
+
+void MainWindow::setCaption(std::size_t index, std::string_view utf8Text) {
+    Label& label = content_->label(index);
+    std::wstring caption = toWide(utf8Text);
+    if (label.caption == caption) {
+        return;
+    }
+    label.caption = std::move(caption);
+    repaintLabel(label);
+    if (accessibility_) {
+        accessibility_->captionChanged(label);
+    }
 }
 
 // At once, not at the next idle moment: the label shows its new state before the handler goes on.
 // Only its rectangle is drawn, into the kept back buffer and from there onto the window, without a
 // paint message of its own: a click makes thirty of these.
-bool MainWindow::repaintLabel(const Label& label) {
+void MainWindow::repaintLabel(const Label& label) {
     if (!window_) {
-        return false;
+        return;
     }
     const WindowDc screen(window_.get()); // clipped to the window's own surface, picture boxes left out
     ::RECT client{};
@@ -289,24 +337,11 @@ bool MainWindow::repaintLabel(const Label& label) {
     if (screen.get() == nullptr || buffer == nullptr) {
         InvalidateRect(window_.get(), &label.rect, FALSE);
         UpdateWindow(window_.get());
-        return true;
+        return;
     }
     const ::RECT& r = label.rect;
     content_->paint(buffer, r);
     BitBlt(screen.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, buffer, r.left, r.top, SRCCOPY);
-    return true;
-}
-
-void MainWindow::captionChanged(const Label& label) {
-    if (accessibility_) {
-        accessibility_->captionChanged(label);
-    }
-}
-
-void MainWindow::backColourChanged(const Label& label, Colour previous) {
-    if (accessibility_) {
-        accessibility_->backColourChanged(label, previous);
-    }
 }
 
 } // namespace tolvane::win32

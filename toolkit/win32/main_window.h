@@ -1,7 +1,9 @@
 // The window Frmbzz on Win32: its class and the system window built from the description, with its
-// labels, picture boxes, lines and timers; painting, the left button's clicks on labels, the timers'
-// ticks, the message loop, and the message box of an untrapped error. Handlers reach it only through
-// the toolkit adaptor (win32_toolkit.h), which it tells of each click and tick.
+// labels, picture boxes, lines and timers; the labels' colours and captions, each repainted and told to
+// screen readers; painting; the left button's clicks on labels and the timers' ticks, delivered to the
+// program as its events; the message loop; and the program's end, by Unload, by closing, or after an
+// untrapped error with its message box. Handlers reach it only through the toolkit adaptor
+// (win32_toolkit.h), which names its labels and converts its units and statuses.
 //
 // The window procedure only dispatches messages to this object.
 #pragma once
@@ -9,6 +11,7 @@
 #include "toolkit/click_tracking.h"
 #include "toolkit/description.h"
 #include "toolkit/pixel_scale.h"
+#include "toolkit/runtime_error.h"
 #include "toolkit/win32/back_buffer.h"
 #include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/label_accessibility.h"
@@ -23,22 +26,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane::win32 {
 
-// What the window asks of its owner: to run a handler, for a click on a label or a timer's tick.
-class WindowEvents {
+class MainWindow final : private ProgramEnd {
   public:
-    virtual void deliver(Handler handler) = 0;
-
-  protected:
-    ~WindowEvents() = default;
-};
-
-class MainWindow final {
-  public:
-    MainWindow(const WindowDescription& description, HINSTANCE instance, WindowEvents& events);
+    // The program's handlers run with the toolkit's services they are given here.
+    MainWindow(const WindowDescription& description, HINSTANCE instance, Toolkit& program);
     ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -47,33 +43,27 @@ class MainWindow final {
     // refuses.
     bool create();
 
-    // Shows the window as the start-up window (unless it is already gone or going) and delivers
-    // events until no window is left; returns the process's exit status.
+    // Runs the Load handler, shows the window as the start-up window (unless it is already gone or
+    // going) and delivers events until no window is left; returns the process's exit status.
     int run();
 
     // Null once the window is destroyed.
     HWND handle() const { return window_.get(); }
+    bool loaded() const { return static_cast<bool>(window_); }
     const PixelScale& scale() const { return scale_; }
-    // The labels whose colour and caption the services change; null before create.
-    WindowContent* content() { return content_.get(); }
 
-    // Draws the label again at once, before returning; false when the window is gone.
-    bool repaintLabel(const Label& label);
-    // Tells screen readers that the label's caption changed.
-    void captionChanged(const Label& label);
-    // Tells screen readers when the label's new back colour made it, or stopped it being, the selected age.
-    void backColourChanged(const Label& label, Colour previous);
+    // A label's back colour or caption, the label given by its place in creation order: drawn again at
+    // once, before returning, and told to screen readers. A write that changes nothing does neither.
+    void setBackColour(std::size_t label, Colour colour);
+    void setCaption(std::size_t label, std::string_view utf8Text);
 
     // Destroys the window, which ends the program once no message is left to handle; false, with the
     // system's last error set, when the system refuses.
-    bool destroy();
+    bool unload();
 
-    // For the end after an untrapped error: no click or tick from here on; the message over the
-    // window; then the window destroyed and the program's end with this status.
-    void stopEvents();
-    bool ending() const { return ending_; }
-    void showErrorMessage(const std::string& text);
-    void end(int exitStatus);
+    // The default handling of an untrapped run-time error (runtime_error.h); the first one ends the
+    // program, and any later one says nothing.
+    void reportUntrappedError(const RuntimeError& error);
 
   private:
     struct Timer {
@@ -90,13 +80,24 @@ class MainWindow final {
     void onTimer(UINT_PTR id);
     void onDestroy();
 
-    void createControls();
+    // Runs a handler unless an untrapped error is ending the program.
+    void deliver(Handler handler);
+    // What the window shows at its scale: the labels and lines it draws itself, and the picture boxes.
+    void layOutContent();
+    void startTimers();
     void stopTimers();
+    void repaintLabel(const Label& label);
     const DecodedBitmap* picture(Picture which);
+
+    // The end after an untrapped error: no click or tick from here on; the message over the window;
+    // then the window destroyed and the program's end with this status.
+    void stopEvents() override;
+    void showErrorMessage(const std::string& text) override;
+    void endProgram(int exitStatus) override;
 
     const WindowDescription& description_;
     HINSTANCE instance_;
-    WindowEvents& events_;
+    Toolkit& program_;
     PixelScale scale_;
     std::wstring className_;
     std::map<Picture, DecodedBitmap> pictures_;

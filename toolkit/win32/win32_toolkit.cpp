@@ -1,10 +1,7 @@
 #include "toolkit/win32/win32_toolkit.h"
 
 #include "toolkit/runtime_error.h"
-#include "toolkit/win32/wide_text.h"
-
-#include <string>
-#include <utility>
+#include "toolkit/window_guard.h"
 
 namespace tolvane::win32 {
 
@@ -21,55 +18,34 @@ Status lastErrorStatus() {
 Win32Toolkit::Win32Toolkit(const WindowDescription& description, HINSTANCE instance)
     : description_(description), window_(description, instance, *this) {}
 
-int Win32Toolkit::run() {
-    if (description_.load != nullptr) {
-        deliver(description_.load);
-    }
-    return window_.run();
-}
-
-void Win32Toolkit::deliver(Handler handler) {
-    dispatch(handler, *this, description_.name);
-}
-
 void Win32Toolkit::reportUntrappedError(const RuntimeError& error) {
-    if (window_.ending()) {
-        return; // the first error ends the program; later ones say nothing
-    }
-    endAfterUntrappedError(error, *this);
+    window_.reportUntrappedError(error);
 }
 
 Status Win32Toolkit::hWnd(WindowHandle& handle) {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    handle = reinterpret_cast<WindowHandle>(window_.handle());
-    return kStatusOk;
+    return whileLoaded(window_.loaded(), [&] { handle = reinterpret_cast<WindowHandle>(window_.handle()); });
 }
 
 Status Win32Toolkit::WindowState(std::int16_t& state) {
-    const HWND window = window_.handle();
-    if (window == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    state = IsIconic(window) != 0 ? vbMinimized : IsZoomed(window) != 0 ? vbMaximized : vbNormal;
-    return kStatusOk;
+    return whileLoaded(window_.loaded(), [&] {
+        const HWND window = window_.handle();
+        state = IsIconic(window) != 0 ? vbMinimized : IsZoomed(window) != 0 ? vbMaximized : vbNormal;
+    });
 }
 
 Status Win32Toolkit::outerRect(::RECT& rect, FrameInsets* insets) const {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    if (::GetWindowRect(window_.handle(), &rect) == 0) {
-        return lastErrorStatus();
-    }
-    const FrameInsets frame = frameBounds_.insetsOf(window_.handle(), rect);
-    rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right,
-            rect.bottom - frame.bottom};
-    if (insets != nullptr) {
-        *insets = frame;
-    }
-    return kStatusOk;
+    return whileLoaded(window_.loaded(), [&] {
+        if (::GetWindowRect(window_.handle(), &rect) == 0) {
+            return lastErrorStatus();
+        }
+        const FrameInsets frame = frameBounds_.insetsOf(window_.handle(), rect);
+        rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right,
+                rect.bottom - frame.bottom};
+        if (insets != nullptr) {
+            *insets = frame;
+        }
+        return kStatusOk;
+    });
 }
 
 Status Win32Toolkit::Top(Twips& value) {
@@ -127,18 +103,11 @@ Status Win32Toolkit::moveTo(std::optional<int> left, std::optional<int> top) {
 }
 
 Status Win32Toolkit::Show() {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    ShowWindow(window_.handle(), SW_SHOW);
-    return kStatusOk;
+    return whileLoaded(window_.loaded(), [&] { ShowWindow(window_.handle(), SW_SHOW); });
 }
 
 Status Win32Toolkit::Unload() {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    return window_.destroy() ? kStatusOk : lastErrorStatus();
+    return whileLoaded(window_.loaded(), [&] { return window_.unload() ? kStatusOk : lastErrorStatus(); });
 }
 
 Status Win32Toolkit::ScreenWidth(Twips& value) {
@@ -157,44 +126,13 @@ Status Win32Toolkit::ScreenTwipsPerPixelY(Twips& value) {
 }
 
 Status Win32Toolkit::setBackColor(std::string_view name, Colour colour) {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    Label* label = window_.content()->findLabel(name);
-    if (label == nullptr) {
-        return kStatusNoSuchControl;
-    }
-    // A write that changes nothing changes no pixel: no repaint (a click writes all 25 age colours and
-    // changes two, and under Wine each repaint is a few requests to the wineserver).
-    if (label->backColour == colour) {
-        return kStatusOk;
-    }
-    const Colour previous = std::exchange(label->backColour, colour);
-    const Status status = repaint(*label);
-    window_.backColourChanged(*label, previous);
-    return status;
+    return writeLabel(window_.loaded(), description_, name,
+                      [&](std::size_t label) { window_.setBackColour(label, colour); });
 }
 
 Status Win32Toolkit::setCaption(std::string_view name, std::string_view utf8Text) {
-    if (window_.handle() == nullptr) {
-        return kStatusWindowUnloaded;
-    }
-    Label* label = window_.content()->findLabel(name);
-    if (label == nullptr) {
-        return kStatusNoSuchControl;
-    }
-    std::wstring caption = toWide(utf8Text);
-    if (label->caption == caption) {
-        return kStatusOk;
-    }
-    label->caption = std::move(caption);
-    const Status status = repaint(*label);
-    window_.captionChanged(*label);
-    return status;
-}
-
-Status Win32Toolkit::repaint(const Label& label) {
-    return window_.repaintLabel(label) ? kStatusOk : kStatusWindowUnloaded;
+    return writeLabel(window_.loaded(), description_, name,
+                      [&](std::size_t label) { window_.setCaption(label, utf8Text); });
 }
 
 // The declared functions: user32's own, called straight through. A failing call leaves its record alone.

@@ -1,25 +1,24 @@
 // The toolkit's Win32 layer: carries out every service of toolkit.h on the window Frmbzz
-// (main_window.h), and runs the handlers the window's clicks and ticks call for.
+// (main_window.h), which builds itself, runs the handlers and ends the program. This adaptor only maps
+// the program's names, units and statuses onto it:
 //  - the window's Top, Left, Width, Height: its visible frame (frame_bounds.h), in twips at the
 //    system's DPI; GetWindowRect measures the same
-//  - labels' BackColor and Caption by name, each repainted at once
+//  - labels' BackColor and Caption by name, to the window's labels by their place
 //  - GetCursorPos and SetWindowPos: user32's own, called straight through
-//  - the default handling of an untrapped run-time error: stderr, a message box, a non-zero exit
+//  - a refusal of the system as a negative status
 #pragma once
 
 #include "toolkit/description.h"
-#include "toolkit/runtime_error.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/win32/frame_bounds.h"
 #include "toolkit/win32/main_window.h"
 #include "toolkit/win32/windows_api.h"
 
 #include <optional>
-#include <string>
 
 namespace tolvane::win32 {
 
-class Win32Toolkit final : public Toolkit, private WindowEvents, private ProgramEnd {
+class Win32Toolkit final : public Toolkit {
   public:
     Win32Toolkit(const WindowDescription& description, HINSTANCE instance);
     ~Win32Toolkit() override = default;
@@ -31,7 +30,7 @@ class Win32Toolkit final : public Toolkit, private WindowEvents, private Program
 
     // Runs the Load handler, shows the window as the start-up window and delivers events until no
     // window is left; returns the process's exit status.
-    int run();
+    int run() { return window_.run(); }
 
     Status hWnd(WindowHandle& handle) override;
     Status WindowState(std::int16_t& state) override;
@@ -56,14 +55,9 @@ class Win32Toolkit final : public Toolkit, private WindowEvents, private Program
     void reportUntrappedError(const RuntimeError& error) override;
 
   private:
-    void deliver(Handler handler) override;
-    void stopEvents() override { window_.stopEvents(); }
-    void showErrorMessage(const std::string& text) override { window_.showErrorMessage(text); }
-    void endProgram(int exitStatus) override { window_.end(exitStatus); }
     // The window's visible frame, and how far it lies inside the window rectangle.
     Status outerRect(::RECT& rect, FrameInsets* insets = nullptr) const;
     Status moveTo(std::optional<int> left, std::optional<int> top);
-    Status repaint(const Label& label);
 
     const WindowDescription& description_;
     MainWindow window_;

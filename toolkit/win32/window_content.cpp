@@ -22,7 +22,7 @@ COLORREF toColorRef(Colour colour) {
 
 WindowContent::WindowContent(const WindowDescription& window, const PixelScale& scale, FontCache& fonts,
                              const DecodedBitmap* background)
-    : window_(window), backColour_(window.backColour), background_(background) {
+    : backColour_(window.backColour), background_(background) {
     for (const ControlDescription& control : window.controls) {
         if (control.kind == ControlKind::Label) {
             labels_.push_back({.description = &control,
@@ -37,11 +37,6 @@ WindowContent::WindowContent(const WindowDescription& window, const PixelScale& 
                               .colour = control.foreColour});
         }
     }
-}
-
-Label* WindowContent::findLabel(std::string_view name) {
-    const std::optional<std::size_t> index = labelIndex(window_, name);
-    return index ? &labels_.at(*index) : nullptr;
 }
 
 std::optional<std::size_t> WindowContent::labelIndexAt(::POINT point) const {

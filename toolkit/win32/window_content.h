@@ -11,7 +11,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tolvane::win32 {
@@ -51,8 +50,6 @@ class WindowContent {
     // Draws everything that meets the area (client pixels) onto the device context.
     void paint(HDC dc, const ::RECT& area) const;
 
-    // The label a handler names ("Label19"), or null.
-    Label* findLabel(std::string_view name);
     Label& label(std::size_t index) { return labels_.at(index); }
     // The label under a point of the client area, or null; and its place in creation order.
     const Label* labelAt(::POINT point) const;
@@ -65,7 +62,6 @@ class WindowContent {
     void paintLines(HDC dc) const;
     static void paintLabel(HDC dc, const Label& label);
 
-    const WindowDescription& window_;
     Colour backColour_;
     const DecodedBitmap* background_;
     std::vector<Label> labels_; // in creation order

@@ -5,6 +5,7 @@
 
 #include "app/frmbzz.h"
 #include "tests/contract/toolkit_contract.h"
+#include "tests/frmbzz_copy.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_toolkit.h"
@@ -46,19 +47,7 @@ std::string text(const ::RECT& r) {
     return rect;
 }
 
-// Frmbzz without its timer, so that nothing moves the window under the contract but the contract.
-struct QuietFrmbzz {
-    QuietFrmbzz() : controls(Frmbzz.controls.begin(), Frmbzz.controls.end()), window(Frmbzz) {
-        for (ControlDescription& control : controls) {
-            control.tick = nullptr;
-        }
-        window.caption = "tolvane probe: layer services";
-        window.load = nullptr;
-        window.controls = controls;
-    }
-    std::vector<ControlDescription> controls;
-    WindowDescription window;
-};
+constexpr std::string_view kCaption = "tolvane probe: layer services";
 
 class Win32Subject : public contract::Subject {
   public:
@@ -77,7 +66,7 @@ class Win32Subject : public contract::Subject {
     }
 
   private:
-    QuietFrmbzz description_;
+    testing::QuietFrmbzz description_{kCaption};
     std::unique_ptr<win32::Win32Toolkit> layer_;
     HWND window_ = nullptr;
 };
@@ -154,7 +143,7 @@ int checkLayerServices(std::FILE* out) {
         }
     }
     WindowDescription description = Frmbzz;
-    description.caption = "tolvane probe: layer services";
+    description.caption = kCaption;
     win32::Win32Toolkit layer(description, GetModuleHandleW(nullptr));
     WindowHandle handle = 0;
     if (!layer.create() || layer.hWnd(handle) != kStatusOk) {
