@@ -164,6 +164,11 @@ bool MainWindow::moveVisibleFrame(std::optional<int> left, std::optional<int> to
     if (!visibleFrame(rect, &insets)) {
         return false;
     }
+    // A docked window at rest has the same place written on every tick; under Wine each move, even to
+    // where the window is, costs dozens of requests to the wineserver.
+    if (left.value_or(rect.left) == rect.left && top.value_or(rect.top) == rect.top) {
+        return true;
+    }
     return SetWindowPos(window_.get(), nullptr, windowLeftFor(left.value_or(rect.left), insets),
                         windowTopFor(top.value_or(rect.top), insets), 0, 0,
                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
