@@ -96,7 +96,7 @@ def save_screen(session, artifacts, name):
 
 
 def shown_selection(session, layout):
-    """The age labels' fills and the display labels' text pixels, relative to the client area, once the
+    """The age labels' fills and the display labels' text pixels, each relative to its label, once the
     clicked label shows green."""
     client = session.window_info().client
     shot = session.wait_for(lambda s: fill_colour(s, layout, CLICKED, client) == layout.highlight,
@@ -108,7 +108,7 @@ def shown_selection(session, layout):
     for name in VALUE_LABELS:
         points = text_pixels(shot, layout, name, client)
         check(len(points) >= MIN_TEXT_PIXELS, f"{name} shows no text")
-        texts[name] = frozenset((x - client.x, y - client.y) for x, y in points)
+        texts[name] = frozenset(points)  # relative to the label already
     return fills, texts
 
 
