@@ -20,6 +20,12 @@ const Case kCases[] = {
     {"BoundsEqualToTheWindow", {10, 20, 496, 559}, PixelRect{10, 20, 496, 559}, 1.0, {}},
     {"Borders96Dpi", {-7, 0, 493, 539}, PixelRect{0, 0, 486, 532}, 1.0, {7, 0, 7, 7}},
     {"Borders120DpiAware", {-9, 0, 617, 674}, PixelRect{0, 0, 608, 665}, 1.0, {9, 0, 9, 9}},
+    // Per-monitor aware, on a monitor at 150 % beside one at 100 %: the process sees physical pixels.
+    {"Borders144DpiPerMonitorAware",
+     {1269, 0, 1998, 798},
+     PixelRect{1280, 0, 1987, 787},
+     1.0,
+     {11, 0, 11, 11}},
     {"Borders144DpiUnaware", {-7, 0, 493, 539}, PixelRect{0, 0, 729, 798}, 1.5, {7, 0, 7, 7}},
     {"Borders192DpiUnaware", {-7, 0, 493, 539}, PixelRect{0, 0, 972, 1064}, 2.0, {7, 0, 7, 7}},
     {"DifferentWidths", {100, 100, 600, 700}, PixelRect{101, 100, 593, 697}, 1.0, {1, 0, 7, 3}},
@@ -43,6 +49,25 @@ TEST_P(VisibleFrameTest, InsetsAndTheirRoundTrip) {
                           top + (c.window.bottom - c.window.top)};
     EXPECT_EQ(visibleRect(moved, insets).left, visible.left + 3);
     EXPECT_EQ(visibleRect(moved, insets).top, visible.top - 40);
+}
+
+// The scale between DWM's physical pixels and the process's, for a window on a monitor at 144 DPI where the
+// system's DPI (the primary's at sign-in) is 96, and one at 192 where it is 144.
+TEST(DwmScaleTest, PhysicalPixelsPerPixelOfTheProcess) {
+    struct Row {
+        DpiAwareness awareness;
+        int windowDpi;
+        int systemDpi;
+        double expected;
+    };
+    const Row rows[] = {
+        {DpiAwareness::PerMonitorAware, 144, 96, 1.0}, {DpiAwareness::SystemAware, 144, 96, 1.5},
+        {DpiAwareness::SystemAware, 96, 96, 1.0},      {DpiAwareness::Unaware, 144, 96, 1.5},
+        {DpiAwareness::Unaware, 192, 144, 2.0},        {DpiAwareness::SystemAware, 0, 96, 1.0}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(physicalPixelsPerPixel(row.awareness, row.windowDpi, row.systemDpi), row.expected)
+            << static_cast<int>(row.awareness) << " at " << row.windowDpi << " on " << row.systemDpi;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dwm, VisibleFrameTest, testing::ValuesIn(kCases),

@@ -91,8 +91,8 @@ class Toolkit {
     virtual Status Show() = 0;
     virtual Status Unload() = 0;
 
-    // The primary screen, and the size of a pixel (the same on every monitor of the desktop as the
-    // window sees it).
+    // The primary screen, and the size of a pixel on the monitor the window stands on (on every monitor
+    // alike where the layer scales them all alike). The screen's width is in twips of that size.
     virtual Status ScreenWidth(Twips& value) = 0;
     virtual Status ScreenTwipsPerPixelX(Twips& value) = 0;
     virtual Status ScreenTwipsPerPixelY(Twips& value) = 0;

@@ -19,7 +19,7 @@ import subprocess
 import time
 
 from test_window import fill_colour, text_pixels
-from wine_session import check, main
+from wine_session import Rect, check, main
 
 TWIPS_PER_PIXEL = 15
 STRIP_TWIPS = 40
@@ -53,12 +53,14 @@ def wait_for_outer(session, predicate, what, size=None):
     return info
 
 
-def stays_put(session, window, expected, what):
-    """The window keeps its place for several ticks, by the X server's view, then by Windows' own."""
+def stays_put(session, window, expected, what, origin=(0, 0)):
+    """The window keeps its place for several ticks, by the X server's view, then by Windows' own. origin:
+    where Windows' (0, 0), the primary monitor's top-left corner, lies on the X screen."""
     deadline = time.monotonic() + STAYS_PUT_S
     while time.monotonic() < deadline:
         rect = session.outer_rect(window)
-        check((rect.x, rect.y) == (expected.x, expected.y), f"{what}: the window moved to {rect} from {expected}")
+        check((rect.x - origin[0], rect.y - origin[1]) == (expected.x, expected.y),
+              f"{what}: the window moved to {rect} on the X screen from {expected}")
         time.sleep(0.05)
     outer = session.window_info().outer
     check((outer.x, outer.y) == (expected.x, expected.y), f"{what}: Windows has the window at {outer}")
@@ -75,10 +77,11 @@ def followed_x_move(session, top):
     return True
 
 
-def strip_on_screen(session, outer, edge):
+def strip_on_screen(session, outer, edge, origin=(0, 0)):
     """A screenshot shows the hidden window's strip at the edge and the empty screen just beyond it."""
     shot = session.screenshot()
     empty = shot.pixel(shot.width - 1, shot.height - 1)  # the root window, which nothing covers there
+    outer = Rect(outer.x + origin[0], outer.y + origin[1], outer.width, outer.height)
     middle_x, middle_y = outer.x + outer.width // 2, outer.y + outer.height // 2
     if edge == "top":
         inside, beyond = (middle_x, outer.y + outer.height - 1), (middle_x, outer.y + outer.height)
@@ -96,7 +99,7 @@ def save_screen(session, artifacts, name):
 
 
 def shown_selection(session, layout):
-    """The age labels' fills and the display labels' text pixels, relative to the client area, once the
+    """The age labels' fills and the display labels' text pixels, each relative to its label, once the
     clicked label shows green."""
     client = session.window_info().client
     shot = session.wait_for(lambda s: fill_colour(s, layout, CLICKED, client) == layout.highlight,
@@ -108,7 +111,7 @@ def shown_selection(session, layout):
     for name in VALUE_LABELS:
         points = text_pixels(shot, layout, name, client)
         check(len(points) >= MIN_TEXT_PIXELS, f"{name} shows no text")
-        texts[name] = frozenset((x - client.x, y - client.y) for x, y in points)
+        texts[name] = frozenset(points)  # relative to the label already
     return fills, texts
 
 

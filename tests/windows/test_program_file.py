@@ -2,7 +2,8 @@
 """The program file itself, read with the MinGW-w64 binutils: it imports only DLLs that every Windows
 has (no libwinpthread-1.dll, libstdc++ or libgcc DLL beside it), it asks for address space layout
 randomisation with high entropy and for data execution prevention, and it carries its icon (one 32 by
-32 image), one application manifest that declares DPI awareness, and a version record of file and
+32 image), one application manifest that declares per-monitor DPI awareness (system awareness where
+Windows knows no other), and a version record of file and
 product version 1.0.0.0, "1.00" in the text fields, with our name fields.
 
 Usage: test_program_file.py WINDOWS_BUILD_DIR
@@ -72,8 +73,10 @@ def test(program):
 
     manifests = re.findall(r"^\d+ 24 /\* RT_MANIFEST \*/\nBEGIN\n(.*?)^END", rc, re.S | re.M)
     check(len(manifests) == 1, f"{len(manifests)} manifests, not one")
-    check(re.search(r"<dpiAware[^>]*>true</dpiAware>", manifests[0].replace('""', '"')),
-          "the manifest does not declare DPI awareness")
+    manifest = manifests[0].replace('""', '"')
+    check(re.search(r"<dpiAware[^>]*>true</dpiAware>", manifest), "the manifest does not declare DPI awareness")
+    check(re.search(r"<dpiAwareness[^>]*>PerMonitorV2, PerMonitor</dpiAwareness>", manifest),
+          "the manifest does not declare per-monitor DPI awareness")
 
 
 def main():

@@ -2,8 +2,10 @@
 """End to end under Wine: tolvane.exe's window (place, size, frame, icons, topmost), the age labels'
 colours and the display labels' texts before and after real clicks, the fonts' fit, and the three ways
 the program ends with exit status 0: "退出", a close through the X window system (WM_DELETE_WINDOW), and
-the close button of the title bar; on the way, the window docking at the top edge. Last, the window at
-150 % scaling (144 DPI).
+the close button of the title bar; on the way, the window docking at the top edge. Then the window told
+that it moved to a monitor at 150 % (144 DPI) and back, as Windows tells a per-monitor aware program
+(WM_DPICHANGED; Wine gives all monitors one DPI, so the probe sends it), and last the window started at
+144 DPI, which must show the same client area, pixel for pixel, as the one laid out again.
 
 Usage: test_window.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
 """
@@ -20,6 +22,7 @@ DISPLAY_LABELS = ["Label9", "Label50", "Label60", "Label70", "Label80"]
 CLICKS = ["Label19", "Label2", "Label30", "Label19"]
 MIN_TEXT_PIXELS = 20
 DOCKING_TIMEOUT_S = 10
+DPI_CLICK = "Label19"
 
 
 def screen_rect(layout, name, client, index=-1):
@@ -81,6 +84,8 @@ def check_start(session, layout):
     check((client.width, client.height) == (layout.client_width, layout.client_height),
           f"client area {client.width}x{client.height}, not {layout.client_width}x{layout.client_height}")
     check(info.fields["dpi"] == "96", f"the display is at {info.fields['dpi']} DPI")
+    check(info.fields["awareness"] == "2", f"the program runs with DPI awareness {info.fields['awareness']}, "
+          "not per monitor (2) as its manifest declares")
     for flag, wanted in [("caption", True), ("sysmenu", True), ("thickframe", True), ("minimizebox", False),
                          ("maximizebox", False), ("topmost", True), ("visible", True)]:
         check(info.flag(flag) == wanted, f"the window's {flag} is {info.flag(flag)}")
@@ -189,8 +194,77 @@ def check_docking(session, layout):
     session.move_pointer(info.client.x + x, info.client.y + y)
 
 
-def exit_label_point(layout, client, twips_per_pixel):
-    label = layout.control(EXIT_LABEL)
+def label_fill(shot, layout, name, client, twips_per_pixel):
+    """An opaque label's colour at the middle of its bottom row but one, at any scale."""
+    label = layout.control(name)
+    return shot.pixel(client.x + round((label["left"] + label["width"] / 2) / twips_per_pixel),
+                      client.y + round((label["top"] + label["height"]) / twips_per_pixel) - 2)
+
+
+def client_area(session, layout, twips_per_pixel, what):
+    """The window's client area once it shows the clicked age green at that scale and the screen has
+    settled: its size and its pixels."""
+    info = session.window_info()
+    expected = (round(layout.client_width * 15 / twips_per_pixel), round(layout.client_height * 15 / twips_per_pixel))
+    deadline = time.monotonic() + DOCKING_TIMEOUT_S
+    while (info.client.width, info.client.height) != expected:
+        check(time.monotonic() < deadline, f"{what}: the client area is {info.client.width}x{info.client.height}, "
+              f"not {expected[0]}x{expected[1]}")
+        time.sleep(0.1)
+        info = session.window_info()
+    client = info.client
+    shot = session.wait_for(lambda s: label_fill(s, layout, DPI_CLICK, client, twips_per_pixel) == layout.highlight,
+                            f"{what}: {DPI_CLICK} green")
+    rows = [shot.pixels[3 * (y * shot.width + client.x):3 * (y * shot.width + client.x + client.width)]
+            for y in range(client.y, client.y + client.height)]
+    return (client.width, client.height), b"".join(rows)
+
+
+def same_pixels(artifacts, name, expected, shown, what):
+    """Two client areas alike, pixel for pixel; otherwise both saved beside the screenshots."""
+    if expected == shown:
+        return
+    (width, height), _ = expected
+    for suffix, (size, pixels) in (("expected", expected), ("shown", shown)):
+        with open(os.path.join(artifacts, f"{name}-{suffix}.ppm"), "wb") as f:
+            f.write(b"P6 %d %d 255\n" % size + pixels)
+    differ = sum(a != b for a, b in zip(expected[1][0::3], shown[1][0::3])) if expected[0] == shown[0] else width * height
+    raise Failure(f"{what}: {differ} pixels differ (see {name}-*.ppm in {artifacts})")
+
+
+def laid_out_again(session, layout, artifacts):
+    """At 96 DPI with a selection made, the window is told it now stands on a monitor of 144 DPI: it lays
+    itself out at 10 twips to a pixel, keeps the selection, docks with a strip of 40 twips (4 pixels) and
+    comes back 10 twips (1 pixel) beyond the edge; told it is back at 96, it shows exactly what it showed.
+    Returns its client area at 144 DPI."""
+    program = session.start_program(layout)
+    info = session.bring_into_view(layout)
+    session.click(*label_point(layout, DPI_CLICK, info.client, 15))
+    at96 = client_area(session, layout, 15, "at 96 DPI")
+    session.probe("dpi", "96", "144")
+    at144 = client_area(session, layout, 10, "laid out again at 144 DPI")
+    save_window(session, artifacts, "windows-laid-out-at-144.png")
+
+    outer = session.window_info().outer
+    session.move_pointer(outer.x + outer.width + 100, outer.y + outer.height + 100)
+    wait_for_top(session, 4 - outer.height, "with the pointer off it at 144 DPI (a strip of 4 pixels)")
+    session.move_pointer(outer.x + outer.width // 2, 1)
+    info = wait_for_top(session, -1, "with the pointer on its strip at 144 DPI")
+    x, y = layout.rect("Label9").center()
+    session.move_pointer(info.client.x + x, info.client.y + y)
+
+    session.probe("dpi", "144", "96")
+    same_pixels(artifacts, "windows-back-at-96", at96, client_area(session, layout, 15, "back at 96 DPI"),
+                "back at 96 DPI, the window is not as it was")
+    session.click(*label_point(layout, EXIT_LABEL, session.window_info().client, 15))
+    status = session.wait_exit(program, 'a click on "退出" after the DPI changes')
+    check(status == 0, f'exit status {status} after "退出" after the DPI changes')
+    return at144
+
+
+def label_point(layout, name, client, twips_per_pixel):
+    """The middle of a label on the screen, at any scale."""
+    label = layout.control(name)
     return (client.x + round((label["left"] + label["width"] / 2) / twips_per_pixel),
             client.y + round((label["top"] + label["height"] / 2) / twips_per_pixel))
 
@@ -202,7 +276,7 @@ def test(session, layout, artifacts):
     click_through_ages(session, layout, client, artifacts)
     status, out = session.probe("fonts", allow_failure=True)
     check(status == 0, "texts that do not fit their labels:\n" + out)
-    session.click(*exit_label_point(layout, client, 15))
+    session.click(*label_point(layout, EXIT_LABEL, client, 15))
     status = session.wait_exit(program, 'a click on "退出"')
     check(status == 0, f'exit status {status} after "退出"; program said: {session.log("program")}')
 
@@ -224,20 +298,22 @@ def test(session, layout, artifacts):
     status = session.wait_exit(program, "a click on the close button")
     check(status == 0, f"exit status {status} after the close button")
 
-    # 4. At 150 % scaling the program, DPI aware through its manifest, lays itself out at 10 twips to
-    # a pixel: a bigger client area, the same twips.
+    # 4. Moved to a monitor of 144 DPI and back, as Windows tells a per-monitor aware program.
+    laid_out = laid_out_again(session, layout, artifacts)
+
+    # 5. At 150 % scaling the program, DPI aware through its manifest, lays itself out at 10 twips to
+    # a pixel: a bigger client area, the same twips; and the same pixels as the window laid out again.
     session.set_dpi(144)
     program = session.start_program(layout)
     info = session.bring_into_view(layout)
     check(info.fields["dpi"] == "144", f"the display is at {info.fields['dpi']} DPI, not 144")
-    expected = (round(layout.client_width * 15 / 10), round(layout.client_height * 15 / 10))
-    check((info.client.width, info.client.height) == expected,
-          f"at 144 DPI the client area is {info.client.width}x{info.client.height}, not {expected[0]}x{expected[1]}")
+    session.click(*label_point(layout, DPI_CLICK, info.client, 10))
+    same_pixels(artifacts, "windows-144", laid_out, client_area(session, layout, 10, "started at 144 DPI"),
+                "the window laid out again at 144 DPI and the one started at 144 DPI differ")
     save_window(session, artifacts, "windows-150-percent.png")
-    session.click(*exit_label_point(layout, info.client, 10))
+    session.click(*label_point(layout, EXIT_LABEL, info.client, 10))
     status = session.wait_exit(program, 'a click on "退出" at 144 DPI')
     check(status == 0, f'exit status {status} after "退出" at 144 DPI')
-
 
 if __name__ == "__main__":
     main(test)

@@ -76,10 +76,19 @@ class WindowInfo:
         width, height = self.numbers("client_size")
         return Rect(x, y, width, height)
 
+    @property
+    def monitors(self):
+        """The desktop's monitors as Windows lists them: (Rect, primary) each."""
+        found = []
+        for monitor in filter(None, self.fields.get("monitors", "").split(";")):
+            left, top, right, bottom, primary = (int(v) for v in monitor.split(","))
+            found.append((Rect(left, top, right - left, bottom - top), primary == 1))
+        return found
+
 
 class WineSession(XSession):
-    def __init__(self, build_dir):
-        super().__init__()
+    def __init__(self, build_dir, screen=None):
+        super().__init__(screen)
         self.program = os.path.join(build_dir, "tolvane.exe")
         self.probe_exe = os.path.join(build_dir, "tolvane_probe.exe")
         self.wine = find_wine()
@@ -165,10 +174,13 @@ class WineSession(XSession):
         """The display's logical DPI, as the Windows control panel sets it, applied as Windows applies
         it: at the next sign-in. Until then Windows keeps the old system DPI beside the monitor's new one
         and stretches the windows of programs that are DPI aware for the system only; Wine 10 likewise
-        takes the monitor's DPI once, when the session sets up its display devices. So the prefix's
-        processes and server end here, as at a sign-out, and the next program starts a session at the
-        new DPI."""
+        takes the monitor's DPI once, when the session sets up its display devices."""
         self.set_registry({"HKEY_CURRENT_USER\\Control Panel\\Desktop": {"LogPixels": dots_per_inch}})
+        self.restart()
+
+    def restart(self):
+        """Ends the prefix's processes and server, as at a sign-out; the next program starts a session that
+        sets up the display anew: its DPI, and its monitors (which Wine's Xinerama path reads only then)."""
         for argument in ("-k", "-w"):
             subprocess.run([self.server, argument], env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=WINEBOOT_TIMEOUT_S)
@@ -222,10 +234,11 @@ class WineSession(XSession):
         super().close()
 
 
-def main(test, session_class=WineSession):
+def main(test, session_class=WineSession, screen=None):
     """Runs test(session, layout, artifacts) in a session_class session with the command line's Windows
-    build folder, the layout tool and a folder for screenshots. Without the program or Wine it fails in CI
-    and skips elsewhere."""
+    build folder, the layout tool and a folder for screenshots, on an Xvfb screen of that size
+    (WIDTHxHEIGHTxDEPTH; the Linux tests' when left out). Without the program or Wine it fails in CI and
+    skips elsewhere."""
     build_dir, layout_tool, artifacts = sys.argv[1], sys.argv[2], sys.argv[3]
     missing = [p for p in ("tolvane.exe", "tolvane_probe.exe") if not os.path.exists(os.path.join(build_dir, p))]
     reason = None
@@ -242,7 +255,7 @@ def main(test, session_class=WineSession):
         sys.exit(SKIP)
     os.makedirs(artifacts, exist_ok=True)
     try:
-        with session_class(build_dir) as session:
+        with session_class(build_dir, screen) as session:
             test(session, Layout(layout_tool), artifacts)
     except Failure as failure:
         print("FAIL:", failure)

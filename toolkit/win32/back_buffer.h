@@ -20,9 +20,10 @@ class BackBuffer {
     // pixels; null when the system refuses, and the caller then draws straight onto target.
     HDC prepare(HDC target, int width, int height);
 
-  private:
+    // Lets the copy go, to be made again at the next paint (at the client area's new size).
     void release();
 
+  private:
     UniqueMemoryDc dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ original_ = nullptr; // the memory DC's own bitmap, selected back before ours is deleted

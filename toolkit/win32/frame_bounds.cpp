@@ -1,5 +1,7 @@
 #include "toolkit/win32/frame_bounds.h"
 
+#include "toolkit/win32/per_monitor_dpi.h"
+
 namespace tolvane::win32 {
 
 namespace {
@@ -8,49 +10,32 @@ namespace {
 // layer needs no import of dwmapi.dll.
 constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
 
-// From user32 since Windows 10 1607, looked up by name: GetWindowDpiAwarenessContext,
-// GetAwarenessFromDpiAwarenessContext, GetDpiForWindow, GetDpiForSystem.
-using GetContext = HANDLE(WINAPI*)(HWND);
-using GetAwareness = int(WINAPI*)(HANDLE);
-using GetWindowDpi = UINT(WINAPI*)(HWND);
-using GetSystemDpi = UINT(WINAPI*)();
+// GetAwarenessFromDpiAwarenessContext's answers (DPI_AWARENESS).
 constexpr int kUnaware = 0;
 constexpr int kSystemAware = 1;
-constexpr double kDefaultDpi = 96;
-
-template <typename Function> Function lookUp(HMODULE module, const char* name) {
-    // GetProcAddress hands every function back as one generic pointer type.
-    return module != nullptr
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-               : nullptr;
-}
 
 } // namespace
 
 FrameBounds::FrameBounds() : dwmapi_(LoadLibraryW(L"dwmapi.dll")) {
-    getAttribute_ = lookUp<GetAttribute>(dwmapi_.get(), "DwmGetWindowAttribute");
+    getAttribute_ = systemFunction<GetAttribute>(dwmapi_.get(), "DwmGetWindowAttribute");
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    context_ = systemFunction<GetContext>(user32, "GetThreadDpiAwarenessContext");
+    awareness_ = systemFunction<GetAwareness>(user32, "GetAwarenessFromDpiAwarenessContext");
+    windowDpi_ = systemFunction<GetWindowDpi>(user32, "GetDpiForWindow");
+    systemDpi_ = systemFunction<GetSystemDpi>(user32, "GetDpiForSystem");
 }
 
 double FrameBounds::physicalPerPixel(HWND window) const {
-    // A per-monitor aware process sees physical pixels; others see them scaled to 96 DPI (unaware) or to
-    // the system's DPI (system aware), while DWM always answers in physical pixels.
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const auto context = lookUp<GetContext>(user32, "GetWindowDpiAwarenessContext");
-    const auto awareness = lookUp<GetAwareness>(user32, "GetAwarenessFromDpiAwarenessContext");
-    const auto windowDpi = lookUp<GetWindowDpi>(user32, "GetDpiForWindow");
-    const auto systemDpi = lookUp<GetSystemDpi>(user32, "GetDpiForSystem");
-    if (context == nullptr || awareness == nullptr || windowDpi == nullptr || systemDpi == nullptr) {
+    if (context_ == nullptr || awareness_ == nullptr || windowDpi_ == nullptr || systemDpi_ == nullptr) {
         return 1;
     }
-    const int kind = awareness(context(window));
-    const double dpi = windowDpi(window);
-    if (kind == kUnaware) {
-        return dpi / kDefaultDpi;
-    }
-    if (kind == kSystemAware) {
-        return dpi / systemDpi();
-    }
-    return 1;
+    // The calling thread's awareness decides how GetWindowRect scales any window's rectangle.
+    const int kind = awareness_(context_());
+    const DpiAwareness awareness = kind == kUnaware       ? DpiAwareness::Unaware
+                                   : kind == kSystemAware ? DpiAwareness::SystemAware
+                                                          : DpiAwareness::PerMonitorAware;
+    return physicalPixelsPerPixel(awareness, static_cast<int>(windowDpi_(window)),
+                                  static_cast<int>(systemDpi_()));
 }
 
 FrameInsets FrameBounds::insetsOf(HWND window, const ::RECT& windowRect) const {

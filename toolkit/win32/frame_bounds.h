@@ -1,6 +1,7 @@
 // Asking DWM where a window's visible frame is (visible_frame.h says why).
 //  - DwmGetWindowAttribute(DWMWA_EXTENDED_FRAME_BOUNDS), loaded from dwmapi.dll at run time
-//  - the window's DPI against the DPI of the process's coordinates, where the system can say
+//  - how the asking thread sees the window's pixels (its DPI awareness, the window's DPI, the system's),
+//    where the system can say
 // Where dwmapi.dll or the function is missing, or DWM answers nothing (Wine, no composition), the window
 // rectangle is the visible one.
 #pragma once
@@ -20,10 +21,20 @@ class FrameBounds {
 
   private:
     using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    using GetContext = HANDLE(WINAPI*)();
+    using GetAwareness = int(WINAPI*)(HANDLE);
+    using GetWindowDpi = UINT(WINAPI*)(HWND);
+    using GetSystemDpi = UINT(WINAPI*)();
+
     double physicalPerPixel(HWND window) const;
 
     UniqueModule dwmapi_;
     GetAttribute getAttribute_ = nullptr;
+    // From user32 since Windows 10 1607; where they are missing, the window's pixels are taken as physical.
+    GetContext context_ = nullptr;
+    GetAwareness awareness_ = nullptr;
+    GetWindowDpi windowDpi_ = nullptr;
+    GetSystemDpi systemDpi_ = nullptr;
 };
 
 } // namespace tolvane::win32

@@ -1,7 +1,9 @@
 #include "toolkit/win32/main_window.h"
 
 #include "resources/pictures.h"
+#include "toolkit/desktop.h"
 #include "toolkit/runtime_error.h"
+#include "toolkit/win32/desktop_monitors.h"
 #include "toolkit/win32/wide_text.h"
 
 #include <string>
@@ -11,9 +13,22 @@ namespace tolvane::win32 {
 
 namespace {
 
-int systemDotsPerInch() {
-    const WindowDc screen(nullptr);
-    return GetDeviceCaps(screen.get(), LOGPIXELSX);
+// The layer's own timer, beside the program's (numbered from 1): the monitors read again every few
+// seconds. Windows tells a window of every change of the desktop's monitors (WM_DISPLAYCHANGE); Wine 8
+// tells it of none, though on its RandR path it learns of them itself.
+constexpr UINT_PTR kMonitorsTimer = 0x4D4F;
+constexpr UINT kMonitorsIntervalMs = 5000;
+
+bool sameMonitors(const DisplayMonitors& a, const DisplayMonitors& b) {
+    if (a.count != b.count) {
+        return false;
+    }
+    for (std::uint32_t i = 0; i < a.count && i < DisplayMonitors::kCapacity; ++i) {
+        if (!(a.monitors[i] == b.monitors[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 ::POINT pointFrom(LPARAM lParam) {
@@ -24,7 +39,7 @@ int systemDotsPerInch() {
 } // namespace
 
 MainWindow::MainWindow(const WindowDescription& description, HINSTANCE instance, Toolkit& program)
-    : description_(description), instance_(instance), program_(program), scale_(systemDotsPerInch()),
+    : description_(description), instance_(instance), program_(program), scale_(dpi_.system()),
       className_(toWide(description.name)), fonts_(scale_) {}
 
 MainWindow::~MainWindow() {
@@ -62,7 +77,7 @@ bool MainWindow::create() {
     // The client area has the described size; the running system's frame metrics add the rest.
     ::RECT outer{0, 0, scale_.layoutPixels(description_.clientWidth),
                  scale_.layoutPixels(description_.clientHeight)};
-    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    dpi_.adjustWindowRect(outer, style, 0, scale_.dotsPerInch());
     const std::wstring title = toWide(description_.caption);
     if (CreateWindowExW(0, className_.c_str(), title.c_str(), style,
                         scale_.layoutPixels(description_.outerLeft),
@@ -75,7 +90,12 @@ bool MainWindow::create() {
     SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     layOutContent();
+    // The window has the DPI of the monitor it was made on, which need not be the system's.
+    if (const int dpi = dpi_.ofWindow(window_.get()); dpi != scale_.dotsPerInch()) {
+        takeDpi(dpi, nullptr);
+    }
     accessibility_ = std::make_unique<LabelAccessibility>(window_.get(), *content_);
+    static_cast<void>(readDesktopMonitors(monitors_));
     startTimers();
     return true;
 }
@@ -84,8 +104,97 @@ void MainWindow::layOutContent() {
     content_ = std::make_unique<WindowContent>(description_, scale_, fonts_, picture(description_.picture));
     for (const ControlDescription& control : description_.controls) {
         if (control.kind == ControlKind::PictureBox) {
-            pictureBoxClass_->create(window_.get(), controlRect(control, scale_), picture(control.picture));
+            const HWND box = pictureBoxClass_->create(window_.get(), controlRect(control, scale_),
+                                                      picture(control.picture));
+            if (box != nullptr) {
+                pictureBoxes_.push_back({box, &control});
+            }
         }
+    }
+}
+
+void MainWindow::takeDpi(int dotsPerInch, const ::RECT* suggested) {
+    scale_ = PixelScale(dotsPerInch);
+    // The new fonts first, so that no label is left with a deleted one.
+    FontCache fonts(scale_);
+    content_->layOut(scale_, fonts);
+    fonts_ = std::move(fonts);
+    for (const PictureBox& box : pictureBoxes_) {
+        const ::RECT r = controlRect(*box.description, scale_);
+        SetWindowPos(box.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    backBuffer_.release();
+    ::RECT outer{};
+    if (suggested != nullptr) {
+        outer = *suggested;
+    } else {
+        ::RECT client{0, 0, scale_.layoutPixels(description_.clientWidth),
+                      scale_.layoutPixels(description_.clientHeight)};
+        dpi_.adjustWindowRect(client, static_cast<DWORD>(GetWindowLongPtrW(window_.get(), GWL_STYLE)),
+                              static_cast<DWORD>(GetWindowLongPtrW(window_.get(), GWL_EXSTYLE)), dotsPerInch);
+        GetWindowRect(window_.get(), &outer);
+        outer.right = outer.left + (client.right - client.left);
+        outer.bottom = outer.top + (client.bottom - client.top);
+    }
+    SetWindowPos(window_.get(), nullptr, outer.left, outer.top, outer.right - outer.left,
+                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_.get(), nullptr, FALSE);
+}
+
+// Desktop
+// -------
+
+bool MainWindow::visibleFrame(::RECT& rect, FrameInsets* insets) const {
+    if (::GetWindowRect(window_.get(), &rect) == 0) {
+        return false;
+    }
+    const FrameInsets frame = frameBounds_.insetsOf(window_.get(), rect);
+    rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right,
+            rect.bottom - frame.bottom};
+    if (insets != nullptr) {
+        *insets = frame;
+    }
+    return true;
+}
+
+bool MainWindow::moveVisibleFrame(std::optional<int> left, std::optional<int> top) {
+    ::RECT rect{};
+    FrameInsets insets;
+    if (!visibleFrame(rect, &insets)) {
+        return false;
+    }
+    // A docked window at rest has the same place written on every tick; under Wine each move, even to
+    // where the window is, costs dozens of requests to the wineserver.
+    if (left.value_or(rect.left) == rect.left && top.value_or(rect.top) == rect.top) {
+        return true;
+    }
+    return SetWindowPos(window_.get(), nullptr, windowLeftFor(left.value_or(rect.left), insets),
+                        windowTopFor(top.value_or(rect.top), insets), 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+}
+
+void MainWindow::onDisplayChange() {
+    static_cast<void>(readDesktopMonitors(monitors_));
+    placeOnMonitors();
+}
+
+void MainWindow::onDpiChanged(int dotsPerInch, const ::RECT* suggested) {
+    if (content_) {
+        takeDpi(dotsPerInch, suggested);
+    }
+    static_cast<void>(readDesktopMonitors(monitors_));
+}
+
+void MainWindow::placeOnMonitors() {
+    ::RECT rect{};
+    // The system parks a minimized window off every monitor.
+    if (!window_ || IsIconic(window_.get()) != 0 || !visibleFrame(rect)) {
+        return;
+    }
+    if (const std::optional<POINT> corner =
+            placeOnDesktop(monitors_, {rect.left, rect.top, rect.right, rect.bottom})) {
+        moveVisibleFrame(corner->x, corner->y);
     }
 }
 
@@ -98,6 +207,7 @@ void MainWindow::startTimers() {
             }
         }
     }
+    SetTimer(window_.get(), kMonitorsTimer, kMonitorsIntervalMs, nullptr);
 }
 
 const DecodedBitmap* MainWindow::picture(Picture which) {
@@ -182,6 +292,15 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         onTimer(static_cast<UINT_PTR>(wParam));
         return 0;
+    case WM_DISPLAYCHANGE:
+        onDisplayChange();
+        return 0;
+    case WM_SETTINGCHANGE:
+        onDisplayChange(); // the work area or the monitors' arrangement, among other things
+        return DefWindowProcW(window_.get(), message, wParam, lParam);
+    case WM_DPICHANGED:
+        onDpiChanged(LOWORD(wParam), reinterpret_cast<const ::RECT*>(lParam));
+        return 0;
     case WM_GETOBJECT:
         return accessibility_ ? accessibility_->answerGetObject(wParam, lParam)
                               : DefWindowProcW(window_.get(), message, wParam, lParam);
@@ -240,6 +359,14 @@ void MainWindow::onButtonUp(::POINT point) {
 }
 
 void MainWindow::onTimer(UINT_PTR id) {
+    if (id == kMonitorsTimer) {
+        DisplayMonitors now;
+        if (readDesktopMonitors(now) && !sameMonitors(now, monitors_)) {
+            monitors_ = now;
+            placeOnMonitors();
+        }
+        return;
+    }
     for (const Timer& timer : timers_) {
         if (timer.id == id) {
             deliver(timer.tick);
@@ -260,6 +387,7 @@ void MainWindow::stopTimers() {
         KillTimer(window_.get(), timer.id);
     }
     timers_.clear();
+    KillTimer(window_.get(), kMonitorsTimer);
 }
 
 void MainWindow::reportUntrappedError(const RuntimeError& error) {

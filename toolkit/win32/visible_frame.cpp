@@ -6,11 +6,28 @@ namespace tolvane::win32 {
 
 namespace {
 
+constexpr double kUnawareDpi = 96;
+
 int toPixels(double physical, double physicalPerPixel) {
     return static_cast<int>(std::lround(physical / physicalPerPixel));
 }
 
 } // namespace
+
+double physicalPixelsPerPixel(DpiAwareness awareness, int windowDpi, int systemDpi) {
+    if (windowDpi <= 0 || systemDpi <= 0) {
+        return 1;
+    }
+    switch (awareness) {
+    case DpiAwareness::Unaware:
+        return windowDpi / kUnawareDpi;
+    case DpiAwareness::SystemAware:
+        return static_cast<double>(windowDpi) / systemDpi;
+    case DpiAwareness::PerMonitorAware:
+        break;
+    }
+    return 1;
+}
 
 FrameInsets visibleFrameInsets(const PixelRect& window, const std::optional<PixelRect>& frameBounds,
                                double physicalPerPixel) {

@@ -32,6 +32,15 @@ struct FrameInsets {
     bool operator==(const FrameInsets&) const = default;
 };
 
+// How the system scales the window's pixels for the process that asks.
+enum class DpiAwareness { Unaware, SystemAware, PerMonitorAware };
+
+// Physical pixels per pixel of the process's window rectangle. DWM answers in physical pixels; a
+// per-monitor aware process (this program, as its manifest declares) sees its windows' physical pixels
+// on every monitor, a system-aware one sees them scaled from the window's DPI to the system's, an
+// unaware one to 96 DPI.
+double physicalPixelsPerPixel(DpiAwareness awareness, int windowDpi, int systemDpi);
+
 // window: GetWindowRect's rectangle; frameBounds: DWM's, in physical pixels, or nothing when DWM gave
 // none; physicalPerPixel: physical pixels per pixel of the window rectangle (the window's DPI over the
 // DPI the process's coordinates are scaled to; 1 for a per-monitor DPI-aware process). Bounds that do

@@ -1,6 +1,7 @@
 #include "toolkit/win32/win32_toolkit.h"
 
 #include "toolkit/runtime_error.h"
+#include "toolkit/win32/desktop_monitors.h"
 #include "toolkit/window_guard.h"
 
 namespace tolvane::win32 {
@@ -34,18 +35,8 @@ Status Win32Toolkit::WindowState(std::int16_t& state) {
 }
 
 Status Win32Toolkit::outerRect(::RECT& rect, FrameInsets* insets) const {
-    return whileLoaded(window_.loaded(), [&] {
-        if (::GetWindowRect(window_.handle(), &rect) == 0) {
-            return lastErrorStatus();
-        }
-        const FrameInsets frame = frameBounds_.insetsOf(window_.handle(), rect);
-        rect = {rect.left + frame.left, rect.top + frame.top, rect.right - frame.right,
-                rect.bottom - frame.bottom};
-        if (insets != nullptr) {
-            *insets = frame;
-        }
-        return kStatusOk;
-    });
+    return whileLoaded(window_.loaded(),
+                       [&] { return window_.visibleFrame(rect, insets) ? kStatusOk : lastErrorStatus(); });
 }
 
 Status Win32Toolkit::Top(Twips& value) {
@@ -89,17 +80,8 @@ Status Win32Toolkit::setLeft(Twips value) {
 // Moves the window's visible top-left corner at once, keeping its size, its place in the z-order and
 // the active window.
 Status Win32Toolkit::moveTo(std::optional<int> left, std::optional<int> top) {
-    ::RECT rect{};
-    FrameInsets insets;
-    if (const Status status = outerRect(rect, &insets); status < 0) {
-        return status;
-    }
-    if (::SetWindowPos(window_.handle(), nullptr, windowLeftFor(left.value_or(rect.left), insets),
-                       windowTopFor(top.value_or(rect.top), insets), 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) == 0) {
-        return lastErrorStatus();
-    }
-    return kStatusOk;
+    return whileLoaded(window_.loaded(),
+                       [&] { return window_.moveVisibleFrame(left, top) ? kStatusOk : lastErrorStatus(); });
 }
 
 Status Win32Toolkit::Show() {
@@ -111,7 +93,9 @@ Status Win32Toolkit::Unload() {
 }
 
 Status Win32Toolkit::ScreenWidth(Twips& value) {
-    value = window_.scale().toTwips(GetSystemMetrics(SM_CXSCREEN));
+    // The primary monitor as the desktop last listed it; the system's metric where it listed none.
+    const std::optional<int> listed = primaryWidth(window_.monitors());
+    value = window_.scale().toTwips(listed ? *listed : GetSystemMetrics(SM_CXSCREEN));
     return kStatusOk;
 }
 
@@ -153,7 +137,7 @@ std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     ::RECT outer{};
     const BOOL called = ::GetWindowRect(handle, &outer);
     if (called != 0) {
-        const FrameInsets frame = frameBounds_.insetsOf(handle, outer);
+        const FrameInsets frame = window_.frameBounds().insetsOf(handle, outer);
         outer = {outer.left + frame.left, outer.top + frame.top, outer.right - frame.right,
                  outer.bottom - frame.bottom};
         rect = {static_cast<std::int32_t>(outer.left), static_cast<std::int32_t>(outer.top),
@@ -162,25 +146,13 @@ std::int32_t Win32Toolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     return called;
 }
 
+// The monitors as the desktop last listed them to the window: no call into the window system on a tick.
 std::int32_t Win32Toolkit::EnumDisplayMonitors(DisplayMonitors& monitors) {
-    DisplayMonitors found;
-    const auto add = [](HMONITOR monitor, HDC, LPRECT, LPARAM record) -> BOOL {
-        auto& list = *reinterpret_cast<DisplayMonitors*>(record);
-        ::MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        if (GetMonitorInfoW(monitor, &info) != 0) {
-            const ::RECT& r = info.rcMonitor;
-            list.monitors[list.count++] = {{r.left, r.top, r.right, r.bottom},
-                                           (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
-        }
-        return list.count < DisplayMonitors::kCapacity ? TRUE : FALSE;
-    };
-    const BOOL called = ::EnumDisplayMonitors(nullptr, nullptr, add, reinterpret_cast<LPARAM>(&found));
-    if (called != 0 || found.count == DisplayMonitors::kCapacity) {
-        monitors = found;
-        return 1;
+    if (window_.monitors().count == 0) {
+        return 0;
     }
-    return 0;
+    monitors = window_.monitors();
+    return 1;
 }
 
 std::int32_t Win32Toolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,

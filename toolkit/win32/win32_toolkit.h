@@ -1,8 +1,10 @@
 // The toolkit's Win32 layer: carries out every service of toolkit.h on the window Frmbzz
 // (main_window.h), which builds itself, runs the handlers and ends the program. This adaptor only maps
 // the program's names, units and statuses onto it:
-//  - the window's Top, Left, Width, Height: its visible frame (frame_bounds.h), in twips at the
-//    system's DPI; GetWindowRect measures the same
+//  - the window's Top, Left, Width, Height: its visible frame (frame_bounds.h), in twips at the DPI of
+//    the monitor it stands on, as are Screen.Width and Screen.TwipsPerPixelX/Y; GetWindowRect measures
+//    the same
+//  - EnumDisplayMonitors: the monitors the window keeps, as the desktop last listed them
 //  - labels' BackColor and Caption by name, to the window's labels by their place
 //  - GetCursorPos and SetWindowPos: user32's own, called straight through
 //  - a refusal of the system as a negative status
@@ -10,7 +12,6 @@
 
 #include "toolkit/description.h"
 #include "toolkit/toolkit.h"
-#include "toolkit/win32/frame_bounds.h"
 #include "toolkit/win32/main_window.h"
 #include "toolkit/win32/windows_api.h"
 
@@ -61,7 +62,6 @@ class Win32Toolkit final : public Toolkit {
 
     const WindowDescription& description_;
     MainWindow window_;
-    FrameBounds frameBounds_;
 };
 
 } // namespace tolvane::win32

@@ -26,16 +26,25 @@ WindowContent::WindowContent(const WindowDescription& window, const PixelScale& 
     for (const ControlDescription& control : window.controls) {
         if (control.kind == ControlKind::Label) {
             labels_.push_back({.description = &control,
-                               .rect = controlRect(control, scale),
                                .caption = toWide(control.caption),
                                .backColour = control.backColour,
-                               .font = fonts.fontFor(control.font),
                                .accessibleDescription = toWide(accessibleDescription(window, control))});
         } else if (control.kind == ControlKind::Line) {
-            lines_.push_back({.from = {scale.layoutPixels(control.x1()), scale.layoutPixels(control.y1())},
-                              .to = {scale.layoutPixels(control.x2()), scale.layoutPixels(control.y2())},
-                              .colour = control.foreColour});
+            lines_.push_back({.description = &control, .colour = control.foreColour});
         }
+    }
+    layOut(scale, fonts);
+}
+
+void WindowContent::layOut(const PixelScale& scale, FontCache& fonts) {
+    for (Label& label : labels_) {
+        label.rect = controlRect(*label.description, scale);
+        label.font = fonts.fontFor(label.description->font);
+    }
+    for (Line& line : lines_) {
+        const ControlDescription& control = *line.description;
+        line.from = {scale.layoutPixels(control.x1()), scale.layoutPixels(control.y1())};
+        line.to = {scale.layoutPixels(control.x2()), scale.layoutPixels(control.y2())};
     }
 }
 

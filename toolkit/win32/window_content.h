@@ -36,6 +36,7 @@ struct Label {
 };
 
 struct Line {
+    const ControlDescription* description = nullptr;
     ::POINT from{};
     ::POINT to{};
     Colour colour = 0;
@@ -46,6 +47,10 @@ class WindowContent {
     // The background is borrowed and may be null; it must outlive the content.
     WindowContent(const WindowDescription& window, const PixelScale& scale, FontCache& fonts,
                   const DecodedBitmap* background);
+
+    // Places the labels and lines and picks the labels' fonts at a scale, keeping their captions and
+    // colours: at creation, and again when the window moves to a monitor of another DPI.
+    void layOut(const PixelScale& scale, FontCache& fonts);
 
     // Draws everything that meets the area (client pixels) onto the device context.
     void paint(HDC dc, const ::RECT& area) const;

@@ -1,6 +1,7 @@
 // tolvane_probe.exe: looks at the running tolvane.exe from another process, for the tests under Wine.
 //
-//   tolvane_probe window        waits for the window, then prints its place, size and frame
+//   tolvane_probe window        waits for the window, then prints its place, size, frame and DPI
+//                               awareness, and the desktop's monitors
 //   tolvane_probe fonts         measures every text of the layout in the fonts the program makes
 //   tolvane_probe leaks N       GDI and USER objects of the program before and after N clicks on the
 //                               age labels and a few timer ticks; fails if they grew
@@ -11,6 +12,8 @@
 //                               dragging it would, keeping its size, z-order and the active window
 //   tolvane_probe minimize      minimizes the window (ShowWindow SW_MINIMIZE)
 //   tolvane_probe restore       restores a minimized window (ShowWindow SW_RESTORE)
+//   tolvane_probe dpi FROM TO   tells the window it now stands on a monitor of TO DPI instead of FROM, as
+//                               Windows does when it is dragged there (WM_DPICHANGED)
 //   tolvane_probe services      checks the Win32 layer's window services on a window of its own
 //                               (layer_services.h)
 #include "app/frmbzz.h"
@@ -21,6 +24,8 @@
 #include "tests/windows/probe/layer_services.h"
 #include "tests/windows/probe/target_window.h"
 #include "toolkit/pixel_scale.h"
+#include "toolkit/win32/desktop_monitors.h"
+#include "toolkit/win32/per_monitor_dpi.h"
 #include "toolkit/win32/unique_handle.h"
 #include "toolkit/win32/window_content.h"
 
@@ -52,6 +57,17 @@ HWND waitForTargetWindow() {
     return nullptr;
 }
 
+// The target window's DPI awareness as the system reports it (0 unaware, 1 system, 2 per monitor), or -1
+// where the system cannot say.
+int dpiAwareness(HWND window) {
+    using GetContext = HANDLE(WINAPI*)(HWND);
+    using GetAwareness = int(WINAPI*)(HANDLE);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto context = win32::systemFunction<GetContext>(user32, "GetWindowDpiAwarenessContext");
+    const auto awareness = win32::systemFunction<GetAwareness>(user32, "GetAwarenessFromDpiAwarenessContext");
+    return context != nullptr && awareness != nullptr ? awareness(context(window)) : -1;
+}
+
 int printWindow() {
     HWND window = waitForTargetWindow();
     if (window == nullptr) {
@@ -78,7 +94,57 @@ int printWindow() {
         has(style, WS_CAPTION), has(style, WS_SYSMENU), has(style, WS_THICKFRAME), has(style, WS_MINIMIZEBOX),
         has(style, WS_MAXIMIZEBOX), has(exStyle, WS_EX_TOPMOST), IsWindowVisible(window) != 0 ? 1 : 0);
     std::printf("iconic=%d\nscreen_width=%d\n", IsIconic(window) != 0 ? 1 : 0, GetSystemMetrics(SM_CXSCREEN));
+    std::printf("awareness=%d\n", dpiAwareness(window));
+    DisplayMonitors monitors;
+    static_cast<void>(win32::readDesktopMonitors(monitors));
+    std::printf("monitors=");
+    for (std::uint32_t i = 0; i < monitors.count && i < DisplayMonitors::kCapacity; ++i) {
+        const DisplayMonitor& m = monitors.monitors[i];
+        std::printf("%s%d,%d,%d,%d,%d", i == 0 ? "" : ";", m.rect.left, m.rect.top, m.rect.right,
+                    m.rect.bottom, m.primary ? 1 : 0);
+    }
+    std::printf("\n");
     return 0;
+}
+
+// Tells the window that it now stands on a monitor of another DPI, as Windows does when the user drags
+// it there: WM_DPICHANGED with the outer rectangle Windows would suggest, the client area scaled by to /
+// from inside the frame the system draws for the window (Wine draws one frame whatever the window's
+// DPI). Wine hands the message's pointer to the other process unchanged, so the rectangle is written
+// into the program's own memory.
+int changeDpi(int from, int to) {
+    HWND window = waitForTargetWindow();
+    if (window == nullptr || from <= 0 || to <= 0) {
+        return kExitUnusable;
+    }
+    ::RECT outer{};
+    ::RECT client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const LONG frameWidth = (outer.right - outer.left) - client.right;
+    const LONG frameHeight = (outer.bottom - outer.top) - client.bottom;
+    const ::RECT suggested{outer.left, outer.top, outer.left + MulDiv(client.right, to, from) + frameWidth,
+                           outer.top + MulDiv(client.bottom, to, from) + frameHeight};
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    const win32::UniqueKernelHandle process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+    void* remote = process ? VirtualAllocEx(process.get(), nullptr, sizeof suggested,
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                           : nullptr;
+    if (remote == nullptr ||
+        WriteProcessMemory(process.get(), remote, &suggested, sizeof suggested, nullptr) == 0) {
+        std::fprintf(stderr, "cannot write into process %lu\n", processId);
+        return kExitUnusable;
+    }
+    DWORD_PTR result = 0;
+    const LRESULT sent =
+        SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(remote),
+                            SMTO_ABORTIFHUNG, kWindowWaitMs, &result);
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    std::printf("suggested=%ld,%ld,%ld,%ld\n", suggested.left, suggested.top, suggested.right,
+                suggested.bottom);
+    return sent != 0 ? 0 : kExitFailed;
 }
 
 // What a user does to the window with the mouse or its system menu, done from outside.
@@ -212,7 +278,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: tolvane_probe window | fonts | leaks CLICKS | masks AGE_LABEL | closebutton | move X Y "
-        "| minimize | restore | services\n");
+        "| minimize | restore | services | dpi FROM TO\n");
     return kExitUnusable;
 }
 
@@ -244,6 +310,11 @@ int main(int argc, char** argv) {
     }
     if (command == "services") {
         return checkLayerServices(stdout) == 0 ? 0 : kExitFailed;
+    }
+    if (command == "dpi" && argc > 3) {
+        const auto from = number(argv[2]);
+        const auto to = number(argv[3]);
+        return from && to ? changeDpi(*from, *to) : usage();
     }
     if (command == "minimize") {
         return showWindow(SW_MINIMIZE);
