@@ -21,6 +21,12 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC /*dc*/, LPRECT /*clip*/, LPARAM r
 
 } // namespace
 
+bool monitorChangesGoUnannounced() {
+    // Wine's ntdll says which Wine it is; Windows' has no such export.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool readDesktopMonitors(DisplayMonitors& monitors) {
     DisplayMonitors found;
     // A desktop of more monitors than the record holds stops the listing early, which reports failure.

@@ -13,6 +13,10 @@ namespace tolvane::win32 {
 // Every monitor, up to the record's capacity; false, leaving the record alone, when the system lists none.
 bool readDesktopMonitors(DisplayMonitors& monitors);
 
+// Whether the system may change its monitors without telling the window (WM_DISPLAYCHANGE): Wine 8 does
+// so on its RandR path; Windows announces every change.
+bool monitorChangesGoUnannounced();
+
 // The primary monitor's width in pixels, or nothing when none is listed as primary.
 std::optional<int> primaryWidth(const DisplayMonitors& monitors);
 

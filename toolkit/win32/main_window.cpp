@@ -13,9 +13,10 @@ namespace tolvane::win32 {
 
 namespace {
 
-// The layer's own timer, beside the program's (numbered from 1): the monitors read again every few
-// seconds. Windows tells a window of every change of the desktop's monitors (WM_DISPLAYCHANGE); Wine 8
-// tells it of none, though on its RandR path it learns of them itself.
+// The layer's own timer, beside the program's (numbered from 1), where the system changes its monitors
+// without a word: the monitors read again every few seconds. Windows tells a window of every change of
+// the desktop's monitors (WM_DISPLAYCHANGE); Wine 8 tells it of none, though on its RandR path it learns
+// of them itself.
 constexpr UINT_PTR kMonitorsTimer = 0x4D4F;
 constexpr UINT kMonitorsIntervalMs = 5000;
 
@@ -207,7 +208,9 @@ void MainWindow::startTimers() {
             }
         }
     }
-    SetTimer(window_.get(), kMonitorsTimer, kMonitorsIntervalMs, nullptr);
+    if (monitorChangesGoUnannounced()) {
+        SetTimer(window_.get(), kMonitorsTimer, kMonitorsIntervalMs, nullptr);
+    }
 }
 
 const DecodedBitmap* MainWindow::picture(Picture which) {
