@@ -55,7 +55,8 @@ class Rect:
 
 
 class Layout:
-    """The window description and the reference table, as the program itself holds them."""
+    """The window description, the reference table and the desktops of several monitors docking is tried on, as
+    the program itself and its unit tests hold them."""
 
     def __init__(self, layout_tool):
         data = json.loads(subprocess.run([layout_tool], check=True, capture_output=True, text=True).stdout)
@@ -66,6 +67,7 @@ class Layout:
         self.highlight = rgb(data["highlightColour"])
         self.controls = data["controls"]
         self.rows = data["rows"]
+        self.monitor_layouts = data["monitorLayouts"]
 
     def control(self, name, index=-1):
         for control in self.controls:
@@ -125,7 +127,9 @@ WINDOW_MANAGERS = {
 
 
 class XSession:
-    def __init__(self):
+    def __init__(self, screen=None):
+        """screen: the Xvfb screen's WIDTHxHEIGHTxDEPTH; SCREEN when left out."""
+        self.screen = screen
         self.processes = []
         # Processes started as leaders of a process group of their own, ended with their whole group.
         self.group_leaders = set()
@@ -149,7 +153,7 @@ class XSession:
         # keeps it from resetting, pointer included, whenever its last client goes.
         read_end, write_end = os.pipe()
         try:
-            self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp",
+            self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen or SCREEN, "-nolisten", "tcp",
                         "-noreset"], pass_fds=(write_end,), env=os.environ.copy(), name="xvfb")
         finally:
             os.close(write_end)
