@@ -70,17 +70,17 @@ def pixels_rect(x, window):
     return Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
 
 
-SCREEN = Rect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)
+WHOLE_SCREEN = Rect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)
 
 
-def on_screen(rect, area=SCREEN):
+def on_screen(rect, area=WHOLE_SCREEN):
     """The part of rect on the screen, or on one monitor of it (area)."""
     x0, y0 = max(rect.x, area.x), max(rect.y, area.y)
     x1, y1 = min(rect.x + rect.width, area.x + area.width), min(rect.y + rect.height, area.y + area.height)
     return Rect(x0, y0, max(x1 - x0, 0), max(y1 - y0, 0))
 
 
-def wait_for_state(x, window, predicate, what, area=SCREEN):
+def wait_for_state(x, window, predicate, what, area=WHOLE_SCREEN):
     deadline = time.monotonic() + STATE_TIMEOUT_S
     while True:
         rect = on_screen(pixels_rect(x, window), area)
@@ -171,7 +171,7 @@ def shown_selection(x, layout, window):
     return fills, texts
 
 
-def stays(x, window, predicate, what, area=SCREEN):
+def stays(x, window, predicate, what, area=WHOLE_SCREEN):
     """The window keeps a state over several ticks; each sample must show it."""
     deadline = time.monotonic() + STAYS_PUT_S
     while time.monotonic() < deadline:
