@@ -185,7 +185,10 @@ def start_on(x, program, layout, desktop, wm):
     window = x.find_window(layout.caption)
     opened = wait_for_state(x, window, lambda r: r.height > 100 and (wm not in FRAMING or managed(x, window)),
                             "shown", ANYWHERE)
-    check((opened.x, opened.y) == (desktop.primary.x, desktop.primary.y),
+    # At the corner, or one pixel beyond an edge there: a manager that frames the window after it is shown may
+    # have it hidden and revealed again by then, under the pointer.
+    corner = desktop.primary
+    check(opened.x in (corner.x, corner.x - 1) and opened.y in (corner.y, corner.y - 1),
           f"{desktop.name}: the window opened at {opened}, not at the primary's top-left corner")
     return window, opened
 
@@ -254,7 +257,8 @@ def test_changes(program, layout, wm):
         x.run("xrandr", "--delmonitor", NAMES[1])
         announce(x, left.width, left.height)
         back = (left.x + left.width - size.width, left.y)
-        strip = wait_for_state(x, window, hidden_at("top", left, back, size), "back on the monitor left, at its top", left)
+        strip = wait_for_state(x, window, hidden_at("top", left, back, size), "back on the left monitor, at its top",
+                               left)
         x.save_screenshot("changes-1-unplugged")
         x.move_pointer(*pointer_on_strip("top", left, strip))
         wait_for_state(x, window, whole(size), "in view on the monitor left", left)
