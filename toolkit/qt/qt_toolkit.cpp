@@ -143,13 +143,24 @@ std::int32_t QtToolkit::GetWindowRect(WindowHandle window, RECT& rect) {
     if (!isLoadedWindow(window)) {
         return 0;
     }
+    rect = *windowRect();
+    return 1;
+}
+
+std::optional<RECT> QtToolkit::windowRect() {
+    if (!form_.loaded()) {
+        return std::nullopt;
+    }
     // QRect's right() and bottom() are the last pixels inside; the record wants the first outside.
     const QRect outer = outerRect();
-    rect = {.left = outer.left(),
-            .top = outer.top(),
-            .right = outer.left() + outer.width(),
-            .bottom = outer.top() + outer.height()};
-    return 1;
+    return RECT{.left = outer.left(),
+                .top = outer.top(),
+                .right = outer.left() + outer.width(),
+                .bottom = outer.top() + outer.height()};
+}
+
+void QtToolkit::moveOntoMonitor(POINT corner) {
+    moveOuterEdges(corner.x, corner.y);
 }
 
 std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
@@ -178,23 +189,11 @@ std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAft
 }
 
 std::int32_t QtToolkit::EnumDisplayMonitors(DisplayMonitors& monitors) {
-    // Qt keeps its screens from the window system's notifications (RandR on X11): no round trip here.
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (screens.isEmpty() || primary == nullptr) {
+    // Kept from Qt's screen signals: no round trip, and a copy of a record of fixed size.
+    if (monitors_.monitors().count == 0) {
         return 0;
     }
-    const QPoint origin = screenOrigin();
-    DisplayMonitors found;
-    for (const QScreen* screen : screens) {
-        if (found.count == DisplayMonitors::kCapacity) {
-            break;
-        }
-        const QRect r = screen->geometry().translated(-origin);
-        found.monitors[found.count++] = {{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
-                                         screen == primary};
-    }
-    monitors = found;
+    monitors = monitors_.monitors();
     return 1;
 }
 

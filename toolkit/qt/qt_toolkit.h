@@ -8,9 +8,12 @@
 //  - labels' BackColor and Caption by name, to the window's labels by their place
 //  - GetCursorPos, GetWindowRect and SetWindowPos, for the X11 window the program runs in (x11_window.h),
 //    made once and never replaced; the pointer as the X server last reported it (pointer_watch.h)
+//  - EnumDisplayMonitors: the desktop's monitors as Qt last reported them; a window that a change of them
+//    leaves on none is moved onto one (desktop_monitors.h)
 // Everything runs on the GUI thread; a QApplication must exist before this object.
 #pragma once
 
+#include "toolkit/qt/desktop_monitors.h"
 #include "toolkit/qt/form_content.h"
 #include "toolkit/qt/form_window.h"
 #include "toolkit/qt/main_window.h"
@@ -25,7 +28,7 @@
 
 namespace tolvane::qt {
 
-class QtToolkit final : public Toolkit {
+class QtToolkit final : public Toolkit, private WindowOnDesktop {
   public:
     explicit QtToolkit(const WindowDescription& description);
     ~QtToolkit() override;
@@ -71,6 +74,8 @@ class QtToolkit final : public Toolkit {
     // Moves the outer rectangle's left or top edge, whichever is given (pixels from the primary
     // screen's corner); the other stays where it is.
     void moveOuterEdges(std::optional<int> left, std::optional<int> top);
+    std::optional<RECT> windowRect() override;
+    void moveOntoMonitor(POINT corner) override;
 
     const WindowDescription& description_;
     MainWindow form_;
@@ -83,6 +88,8 @@ class QtToolkit final : public Toolkit {
     std::unique_ptr<X11Window> x11_;
     std::unique_ptr<X11Placement> placement_;
     std::unique_ptr<PointerWatch> pointer_;
+    // Declared last, so that no change of the monitors moves the window once anything else has gone.
+    DesktopMonitors monitors_{static_cast<WindowOnDesktop&>(*this)};
 };
 
 } // namespace tolvane::qt

@@ -71,16 +71,20 @@ def pixels_rect(x, window):
     return Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
 
 
-def on_screen(rect):
-    x0, y0 = max(rect.x, 0), max(rect.y, 0)
-    x1, y1 = min(rect.x + rect.width, SCREEN_WIDTH), min(rect.y + rect.height, SCREEN_HEIGHT)
+WHOLE_SCREEN = Rect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)
+
+
+def on_screen(rect, area=WHOLE_SCREEN):
+    """The part of rect on the screen, or on one monitor of it (area)."""
+    x0, y0 = max(rect.x, area.x), max(rect.y, area.y)
+    x1, y1 = min(rect.x + rect.width, area.x + area.width), min(rect.y + rect.height, area.y + area.height)
     return Rect(x0, y0, max(x1 - x0, 0), max(y1 - y0, 0))
 
 
-def wait_for_state(x, window, predicate, what):
+def wait_for_state(x, window, predicate, what, area=WHOLE_SCREEN):
     deadline = time.monotonic() + STATE_TIMEOUT_S
     while True:
-        rect = on_screen(pixels_rect(x, window))
+        rect = on_screen(pixels_rect(x, window), area)
         if predicate(rect):
             return rect
         if time.monotonic() > deadline:
@@ -127,10 +131,11 @@ def strip_drawn(x, visible, edge, background, wm):
     if wm == WAYLAND:
         return
     grow = OUTLINE.get(wm, 0)
+    bottom, right = visible.y + visible.height, visible.x + visible.width
     if edge == "top":
-        inside, beyond = (visible.center()[0], visible.height - 1), (visible.center()[0], visible.height + grow)
+        inside, beyond = (visible.center()[0], bottom - 1), (visible.center()[0], bottom + grow)
     elif edge == "left":
-        inside, beyond = (visible.width - 1, visible.center()[1]), (visible.width + grow, visible.center()[1])
+        inside, beyond = (right - 1, visible.center()[1]), (right + grow, visible.center()[1])
     else:
         inside, beyond = (visible.x, visible.center()[1]), (visible.x - 1 - grow, visible.center()[1])
     # A compositing manager (Mutter) shades the desktop around a window a little.
@@ -167,11 +172,11 @@ def shown_selection(x, layout, window):
     return fills, texts
 
 
-def stays(x, window, predicate, what):
+def stays(x, window, predicate, what, area=WHOLE_SCREEN):
     """The window keeps a state over several ticks; each sample must show it."""
     deadline = time.monotonic() + STAYS_PUT_S
     while time.monotonic() < deadline:
-        rect = on_screen(pixels_rect(x, window))
+        rect = on_screen(pixels_rect(x, window), area)
         check(predicate(rect), f"{what}: the window shows {rect}")
         time.sleep(0.05)
 

@@ -2,7 +2,9 @@
 
 Mutter starts its own XWayland on a display number it picks and names in its log, with an authority file
 in XDG_RUNTIME_DIR; the program and xdotool talk to that. XWayland is rootless: there is no root window
-image to take screenshots from, so what the tests see is what the X server reports.
+image to take screenshots from, so what the tests see is what the X server reports. Given several
+monitors, Mutter puts its virtual monitors side by side from the left, the first the primary, and XWayland
+reports each as a RandR output and monitor.
 """
 
 import glob
@@ -16,11 +18,15 @@ SIZE = "1280x1024"
 
 
 class MutterWaylandSession(XSession):
+    def __init__(self, monitors=1):
+        super().__init__()
+        self.monitors = monitors
+
     def _start_xvfb(self):
         self.env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DISPLAY")}
         self.start_session_bus()
-        self.start(["mutter", "--wayland", "--headless", "--virtual-monitor", SIZE, "--sm-disable"], name="mutter",
-                   group=True)
+        self.start(["mutter", "--wayland", "--headless", *["--virtual-monitor", SIZE] * self.monitors, "--sm-disable"],
+                   name="mutter", group=True)
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
         while not (found := re.search(r"Using public X11 display (:\d+)", self.log("mutter"))):
             check(time.monotonic() < deadline, "mutter started no XWayland: " + self.log("mutter"))
