@@ -31,6 +31,7 @@ void DesktopMonitors::watch(QScreen* screen) {
 
 void DesktopMonitors::changed() {
     read();
+    window_.monitorsChanged();
     // Qt tells of a screen added or removed at once and of a geometry changed a moment later, from its
     // queue of window system events: the window is looked at once the loop has gone round.
     settled_.start();

@@ -32,6 +32,8 @@ class WindowOnDesktop {
     virtual std::optional<RECT> windowRect() = 0;
     // Moves the window's outer top-left corner there, as a write of Left and Top would.
     virtual void moveOntoMonitor(POINT corner) = 0;
+    // The monitors have just been read again; the window's own place is looked at a moment later.
+    virtual void monitorsChanged() = 0;
 
   protected:
     ~WindowOnDesktop() = default;

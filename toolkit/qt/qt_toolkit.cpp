@@ -163,6 +163,12 @@ void QtToolkit::moveOntoMonitor(POINT corner) {
     moveOuterEdges(corner.x, corner.y);
 }
 
+void QtToolkit::monitorsChanged() {
+    if (placement_) {
+        placement_->monitorsChanged();
+    }
+}
+
 std::int32_t QtToolkit::SetWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
                                      std::int32_t y, std::int32_t cx, std::int32_t cy, std::uint32_t flags) {
     if (!isLoadedWindow(window)) {

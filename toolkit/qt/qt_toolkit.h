@@ -76,6 +76,7 @@ class QtToolkit final : public Toolkit, private WindowOnDesktop {
     void moveOuterEdges(std::optional<int> left, std::optional<int> top);
     std::optional<RECT> windowRect() override;
     void moveOntoMonitor(POINT corner) override;
+    void monitorsChanged() override;
 
     const WindowDescription& description_;
     MainWindow form_;

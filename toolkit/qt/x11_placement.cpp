@@ -1,7 +1,5 @@
 #include "toolkit/qt/x11_placement.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 #include <xcb/xcb.h>
 
@@ -30,21 +28,10 @@ std::uint32_t asCard32(int value) {
 X11Placement::X11Placement(X11Window& window)
     : window_(window), rules_(X11Window::monitors(), window.onePixel()) {
     window_.listen(*this);
-    // The monitors as Qt keeps them: any screen added, gone or changed.
-    const auto monitorsChanged = [this] { carryOut(rules_.monitorsChanged(X11Window::monitors())); };
-    const auto watchScreen = [this, monitorsChanged](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, &monitorWatch_, monitorsChanged);
-    };
-    for (QScreen* screen : QGuiApplication::screens()) {
-        watchScreen(screen);
-    }
-    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &monitorWatch_,
-                     [watchScreen, monitorsChanged](QScreen* screen) {
-                         watchScreen(screen);
-                         monitorsChanged();
-                     });
-    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &monitorWatch_, monitorsChanged);
-    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, &monitorWatch_, monitorsChanged);
+}
+
+void X11Placement::monitorsChanged() {
+    carryOut(rules_.monitorsChanged(X11Window::monitors()));
 }
 
 X11Placement::~X11Placement() {
@@ -126,16 +113,16 @@ void X11Placement::configureClient(QPoint client, bool raise) {
 
 void X11Placement::ask(const PlacementCommand& command) {
     // Through the window manager where there is one: it places the frame's corner, and kwin honours such a
-    // request even partly off the screen, where it would pull back a plain one. Only the written coordinate
-    // is sent, so that the other stays wherever the manager or the user has put it since.
+    // request even partly off the screen, where it would pull back a plain one. Both coordinates are sent,
+    // the one not written where the window is now: Mutter as a Wayland compositor moves the other one
+    // too when given only one (8 pixels up for x alone; tests/linux/e2e/mutter_wayland_moveresize.py).
     if (window_.managerOffersMoveResize()) {
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
         message.format = 32;
         message.window = window_.id();
         message.type = window_.atoms().moveResize;
-        message.data.data32[0] = kNorthWestGravity | kSourceApplication | (command.moveX ? kMoveResizeX : 0) |
-                                 (command.moveY ? kMoveResizeY : 0);
+        message.data.data32[0] = kNorthWestGravity | kSourceApplication | kMoveResizeX | kMoveResizeY;
         message.data.data32[1] = asCard32(command.corner.x());
         message.data.data32[2] = asCard32(command.corner.y());
         xcb_send_event(window_.connection(), 0, window_.root(), kToManager,

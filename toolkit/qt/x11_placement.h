@@ -15,7 +15,6 @@
 #include "toolkit/qt/placement_rules.h"
 #include "toolkit/qt/x11_window.h"
 
-#include <QObject>
 #include <QRect>
 #include <cstdint>
 #include <optional>
@@ -38,6 +37,10 @@ class X11Placement final : private X11WindowListener {
     // coordinate is left to where the window is.
     void move(std::optional<int> left, std::optional<int> top);
 
+    // The desktop's monitors changed (desktop_monitors.h tells): a window hidden unmanaged that now lies
+    // wholly on them goes back to the manager.
+    void monitorsChanged();
+
   private:
     void windowChanged(WindowChange change) override;
     void pointerReported(QPoint) override {}
@@ -54,7 +57,6 @@ class X11Placement final : private X11WindowListener {
     // The window's _NET_WM_STATE from before it was withdrawn, for the manager that takes it back: above
     // others, among the rest; focus and minimizing are the manager's to say.
     std::vector<std::uint32_t> keptState_;
-    QObject monitorWatch_; // ends the connections to the screens' signals with this
 };
 
 } // namespace tolvane::qt
