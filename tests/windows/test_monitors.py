@@ -26,24 +26,13 @@ import subprocess
 
 from test_docking import (AWAY, CLICKED, click_label, shown_selection, stays_put, strip_on_screen,
                           wait_for_outer)
+from monitor_places import NAMES, Desktop, away_from, place_window, pointer_on_strip, set_monitor
 from test_screen_resize import set_screen_size
 from wine_session import Rect, check, main
 
 X11_DRIVER = "HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver"
 SCREEN = "2560x2048x24"  # the largest layout's width and height; each layout sets its own size
-NAMES = "ABCDEFGH"
-CLEAR_OF_THE_TOP = 8  # how far below a monitor's top its middle place is on a monitor less tall than the window
 NARROWED_PLACE = (1700, 300)
-
-
-def place_window(m, anchor, size):
-    """The window's outer top-left corner for a place of the table, as testing::placeWindow computes it."""
-    middle_x = m.x + (m.width - size.width) // 2
-    middle_y = max(m.y + CLEAR_OF_THE_TOP, m.y + (m.height - size.height) // 2)
-    right = m.x + m.width - size.width
-    return {"middle": (middle_x, middle_y), "acrossRight": (m.x + m.width - size.width // 2, middle_y),
-            "topEdge": (middle_x, m.y), "leftEdge": (m.x, middle_y), "rightEdge": (right, middle_y),
-            "rightLow": (right, m.y + m.height - size.height)}[anchor]
 
 
 def overlap(a, b):
@@ -70,34 +59,15 @@ def revealed_at(edge, m, corner):
     return lambda r: r.x + r.width == m.x + m.width + 1 and r.y == corner[1]
 
 
-def pointer_on_strip(edge, m, strip):
-    """The monitor's very edge within the strip, where a user throws the pointer."""
-    cx = (max(strip.x, m.x) + min(strip.x + strip.width, m.x + m.width)) // 2
-    cy = (max(strip.y, m.y) + min(strip.y + strip.height, m.y + m.height)) // 2
-    return {"top": (cx, m.y), "left": (m.x, cy), "right": (m.x + m.width - 1, cy)}[edge]
-
-
-def away_from(monitors, rect):
-    """A point on one of the monitors as far from the window as they allow."""
-    cx, cy = rect.center()
-    corners = [(m.x + dx, m.y + dy) for m in monitors for dx in (8, m.width - 8) for dy in (8, m.height - 8)]
-    return max(corners, key=lambda p: abs(p[0] - cx) + abs(p[1] - cy))
-
-
 def make_monitors(session, data, made):
     """The layout's monitors on the X server, in root pixels, replacing those made before."""
     for name in made:
         session.run("xrandr", "--delmonitor", name)
     set_screen_size(session, *data["screen"])
-    names = []
-    for index, (left, top, right, bottom) in enumerate(data["monitors"]):
-        primary = index == data["primary"]
-        mm = lambda pixels: round(pixels * 25.4 / 96)  # noqa: E731
-        names.append(NAMES[index])
-        session.run("xrandr", "--setmonitor", ("*" if primary else "") + NAMES[index],
-                    f"{right - left}/{mm(right - left)}x{bottom - top}/{mm(bottom - top)}+{left}+{top}",
-                    "screen" if primary else "none")
-    return names
+    desktop = Desktop(data)
+    for index, monitor in enumerate(desktop.monitors):
+        set_monitor(session, index, monitor, monitor is desktop.primary)
+    return NAMES[:len(desktop.monitors)]
 
 
 def try_place(session, window, monitors, origin, place, size, artifacts, what):

@@ -36,38 +36,12 @@ from test_docking import (FRAMING, WAYLAND, managed, on_screen, pixels_rect, sho
 from test_screen_resize import set_screen_size
 from wayland_session import MutterWaylandSession
 from window_checks import screen_point
+from monitor_places import NAMES, Desktop, place_window, pointer_on_strip, set_monitor
 from xsession import Failure, Rect, XSession, check, main
 
 CLICKED = "Label19"
-NAMES = "ABCDEFGH"
-# How far below the top of a monitor less tall than the window its middle place is (monitor_layouts.cpp).
-CLEAR_OF_THE_TOP = 8
 ANYWHERE = Rect(-(1 << 15), -(1 << 15), 1 << 16, 1 << 16)
 SIDE_BY_SIDE = "side by side, the primary on the left"
-
-
-class Desktop:
-    """A layout of the program's table: its monitors in root pixels, its primary, its places."""
-
-    def __init__(self, layout):
-        self.name = layout["name"]
-        self.size = tuple(layout["screen"])
-        self.monitors = [Rect(left, top, right - left, bottom - top) for left, top, right, bottom in layout["monitors"]]
-        self.primary = self.monitors[layout["primary"]]
-        self.placements = layout["placements"]
-
-    def away_from(self, rect):
-        """A point on one of the monitors as far from the rectangle's centre as they allow: off the window, wherever
-        it hides or comes back near there."""
-        cx, cy = rect.center()
-        corners = [(m.x + dx, m.y + dy) for m in self.monitors for dx in (8, m.width - 8) for dy in (8, m.height - 8)]
-        return max(corners, key=lambda p: abs(p[0] - cx) + abs(p[1] - cy))
-
-
-def geometry(rect):
-    """A monitor's geometry as xrandr writes it, its size in millimetres at 96 dots per inch."""
-    mm = lambda pixels: round(pixels * 25.4 / 96)
-    return f"{rect.width}/{mm(rect.width)}x{rect.height}/{mm(rect.height)}+{rect.x}+{rect.y}"
 
 
 def reported_monitors(x):
@@ -76,28 +50,12 @@ def reported_monitors(x):
     return [(int(left), int(top), int(width), int(height)) for width, height, left, top in found]
 
 
-def set_monitor(x, index, rect, primary):
-    """A RandR 1.5 monitor; the primary takes over the screen's one output and its automatic monitor."""
-    x.run("xrandr", "--setmonitor", ("*" if primary else "") + NAMES[index], geometry(rect),
-          "screen" if primary else "none")
-
-
 def announce(x, width, height):
     """Has the X server tell its clients that the screen changed, at its new size."""
     if f"current {width} x {height}" in x.run("xrandr").splitlines()[0]:
         x.run("xrandr", "--fb", f"{width}x{height}")
     else:
         set_screen_size(x, width, height)
-
-
-def place_window(m, anchor, size):
-    """The window's outer top-left corner for a place of the table, as testing::placeWindow computes it."""
-    middle_x = m.x + (m.width - size.width) // 2
-    middle_y = max(m.y + CLEAR_OF_THE_TOP, m.y + (m.height - size.height) // 2)
-    right = m.x + m.width - size.width
-    return {"middle": (middle_x, middle_y), "acrossRight": (m.x + m.width - size.width // 2, middle_y),
-            "topEdge": (middle_x, m.y), "leftEdge": (m.x, middle_y), "rightEdge": (right, middle_y),
-            "rightLow": (right, m.y + m.height - size.height)}[anchor]
 
 
 def hidden_at(edge, m, corner, size):
@@ -110,12 +68,6 @@ def hidden_at(edge, m, corner, size):
     if edge == "left":
         return lambda r: 1 <= r.width <= 4 and r.x == m.x and along_y(r)
     return lambda r: 1 <= r.width <= 4 and r.x + r.width == m.x + m.width and along_y(r)
-
-
-def pointer_on_strip(edge, m, strip):
-    """The monitor's very edge, within the strip: where a user throws the pointer."""
-    cx, cy = strip.center()
-    return {"top": (cx, m.y), "left": (m.x, cy), "right": (m.x + m.width - 1, cy)}[edge]
 
 
 def whole(size):
