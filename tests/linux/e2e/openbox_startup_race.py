@@ -2,10 +2,11 @@
 """Openbox's start-up gap, shown with a few plain windows and none of the program's: why the X session waits
 for the end of Openbox's start-up (start_window_manager in xsession.py), and that the wait closes the gap.
 
-Openbox 3.6 takes the screen and sets _NET_SUPPORTING_WM_CHECK long before its main loop runs. Adopting the
-windows already mapped, just before that loop, it reads every event that came in meanwhile, map requests
-included, into a queue of its own; its main loop asks only Xlib whether events wait, so it sleeps with those
-requests unanswered until something else arrives on its connection.
+Openbox 3.6 takes the screen and sets _NET_SUPPORTING_WM_CHECK long before its main loop runs. Just before
+that loop it adopts the windows already mapped (on a bare screen only its own support window), looking for
+an unmap of each in its queue after a sync with the server: that reads every event that came in since it
+took the screen, map requests included, out of Xlib into a queue of Openbox's own. Its main loop asks only
+Xlib whether events wait, so it sleeps with those requests unanswered until something else arrives.
 
 Asserted, with Openbox started bare:
 1. in one of a few attempts, windows mapped the moment _NET_SUPPORTING_WM_CHECK appears are still unmapped
