@@ -74,6 +74,7 @@ def load_xlib():
         [ctypes.POINTER(ctypes.c_int)] * 2 + [ctypes.POINTER(ctypes.c_uint)] * 4
     xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
     return xlib
 
 

@@ -10,6 +10,7 @@ import json
 import os
 import re
 import select
+import shlex
 import shutil
 import signal
 import subprocess
@@ -390,10 +391,18 @@ class XSession:
         program, command, extra_env = WINDOW_MANAGERS[name]
         check(shutil.which(program) or os.path.exists(program), f"{program} is not installed")
         self.start_session_bus()
+        ready = lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK")
+        if name == "openbox":
+            # Openbox announces itself long before its main loop runs, and a window mapped in between stays
+            # unmapped until some later event wakes Openbox (openbox_startup_race.py shows it); the command
+            # it runs at the end of its start-up marks the end of that gap.
+            started = os.path.join(self.workdir, "openbox.started")
+            command = command + ["--startup", shlex.join(["touch", started])]
+            ready = lambda: os.path.exists(started)
         self.start(command, name=name, env={**self.env, **extra_env}, group=True)
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
         while time.monotonic() < deadline:
-            if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"):
+            if ready():
                 return
             time.sleep(0.05)
         raise Failure(f"{name} did not start: " + self.log(name))
