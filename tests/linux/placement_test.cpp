@@ -212,6 +212,16 @@ TEST(PlacementTest, TheMonitorsSayWhatIsOffThem) {
             top(100), Unmanaged, Refused, {placeUnmanaged(1501, 125)}},
         {"wholly on the second monitor: handed back", top(200), HandedBack, Refused, {handBack(1500, 200)}},
     }, {kScreen, lower});
+    // A small monitor right of the first, less tall than the window: beyond the first's right edge below it,
+    // no monitor shows the window.
+    const QRect small(1280, 0, 1024, 480);
+    run(kHiddenUnmanagedAtTop + Steps{
+        {"low on the first monitor: handed back", top(500), HandedBack, Refused, {handBack(0, 500)}},
+        {"framed", mapped(), Settled, Refused, {}},
+        {"where it was handed back", measured(framedAt({0, 500})), Settled, Refused, {}},
+        {"hidden at its right edge below the small monitor: withdrawn",
+            left(kHiddenRight), Withdrawing, Refused, {withdraw()}},
+    }, {kScreen, small});
     const QRect above(0, -1080, 1920, 1080);
     run(kHiddenUnmanagedAtTop + Steps{
         {"a monitor that does not hold it changes nothing", monitors({kScreen, lower}), Unmanaged, Refused, {}},

@@ -7,13 +7,6 @@
 
 namespace tolvane::qt {
 
-namespace {
-
-// The X server's coordinates are 16-bit: nothing it shows lies lower.
-constexpr int kLowestRow = 32767;
-
-} // namespace
-
 struct PlacementRules::Transition {
     Hold from;
     Event on;
@@ -230,15 +223,36 @@ QRect PlacementRules::measuredOuter() const {
 }
 
 bool PlacementRules::offMonitors(const QRect& outer) const {
-    if (monitors_.empty()) {
+    const QRect* holder = holderOf(outer);
+    if (holder == nullptr) {
         return false;
     }
-    QRegion beyond(outer.adjusted(tolerance_, tolerance_, -tolerance_, 0));
+    // What lies below the monitor that holds the window does not count: docking never hides at a bottom
+    // edge, and a window taller than its monitor must stay managed. What lies beyond its top, left or right
+    // edge counts unless another monitor shows it.
+    QRegion beyond(
+        outer.adjusted(tolerance_, tolerance_, -tolerance_, 0)
+            .intersected(QRect(QPoint(outer.left(), outer.top()), QPoint(outer.right(), holder->bottom()))));
     for (const QRect& monitor : monitors_) {
-        beyond -= QRegion(
-            QRect(monitor.topLeft(), QPoint(monitor.right(), std::max(monitor.bottom(), kLowestRow))));
+        beyond -= QRegion(monitor);
     }
     return !beyond.isEmpty();
+}
+
+const QRect* PlacementRules::holderOf(const QRect& outer) const {
+    // The monitor that holds most of the rectangle, the first listed (the primary) for one on none.
+    const QRect* holder = monitors_.empty() ? nullptr : &monitors_.front();
+    long long most = 0;
+    for (const QRect& monitor : monitors_) {
+        const QRect shared = monitor.intersected(outer);
+        const long long area =
+            shared.isEmpty() ? 0 : static_cast<long long>(shared.width()) * shared.height();
+        if (area > most) {
+            most = area;
+            holder = &monitor;
+        }
+    }
+    return holder;
 }
 
 bool PlacementRules::near(QPoint a, QPoint b) const {
@@ -251,19 +265,9 @@ QPoint PlacementRules::clientCornerWhileUnmanaged() const {
     const QRect& outer = placed_;
     const QSize size = word_ ? word_->client.size() : outer.marginsRemoved(keptFrame_).size();
     QRect client(outer.topLeft() + QPoint(keptFrame_.left(), keptFrame_.top()), size);
-    if (monitors_.empty()) {
+    const QRect* holder = holderOf(outer);
+    if (holder == nullptr) {
         return client.topLeft();
-    }
-    const QRect* holder = &monitors_.front();
-    long long most = -1;
-    for (const QRect& monitor : monitors_) {
-        const QRect shared = monitor.intersected(outer);
-        const long long area =
-            shared.isEmpty() ? 0 : static_cast<long long>(shared.width()) * shared.height();
-        if (area > most) {
-            most = area;
-            holder = &monitor;
-        }
     }
     if (outer.top() < holder->top()) {
         client.moveBottom(outer.bottom());

@@ -23,8 +23,8 @@
 // again before the next read or move.
 //
 // The monitors are rectangles. A place is off the monitors when some part of it lies on none, apart from
-// what lies below a monitor (docking never hides a window at a bottom edge, and a window taller than the
-// screen runs past it), with the tolerance at the top, left and right.
+// what lies below the monitor that holds most of it (docking never hides a window at a bottom edge, and a
+// window taller than the screen runs past it), with the tolerance at the top, left and right.
 #pragma once
 
 #include <QMargins>
@@ -130,6 +130,8 @@ class PlacementRules {
     Event classify(const QRect& target);
     QRect measuredOuter() const;
     bool offMonitors(const QRect& outer) const;
+    // The monitor that holds most of the rectangle; nothing without monitors.
+    const QRect* holderOf(const QRect& outer) const;
     bool near(QPoint a, QPoint b) const;
     QPoint clientCornerWhileUnmanaged() const;
 
