@@ -3,6 +3,8 @@
 #include "tests/fake_toolkit.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tolvane::testing {
 namespace {
@@ -16,6 +18,18 @@ class FakeSubject : public contract::Subject {
         return *fake_;
     }
     bool topmost() override { return fake_->topmost; }
+    std::vector<Colour> drawing(std::string_view label) override {
+        const FakeToolkit::LabelState& state = fake_->labels.at(std::string(label));
+        std::vector<Colour> shown{state.backColour};
+        shown.insert(shown.end(), state.caption.begin(), state.caption.end());
+        return shown;
+    }
+    void hide() override { fake_->visible = false; }
+    bool settlesVisible(bool visible) override { return fake_->visible == visible; }
+    bool putPointer(POINT place) override {
+        fake_->cursor = place;
+        return true;
+    }
 
   private:
     std::unique_ptr<FakeToolkit> fake_;

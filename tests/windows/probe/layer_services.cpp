@@ -6,9 +6,11 @@
 #include "app/frmbzz.h"
 #include "tests/contract/toolkit_contract.h"
 #include "tests/frmbzz_copy.h"
+#include "tests/windows/probe/target_window.h"
 #include "toolkit/runtime_error.h"
 #include "toolkit/win32/scoped.h"
 #include "toolkit/win32/win32_toolkit.h"
+#include "toolkit/win32/window_content.h"
 
 #include <cmath>
 #include <memory>
@@ -58,12 +60,37 @@ class Win32Subject : public contract::Subject {
         if (layer_->create() && layer_->hWnd(handle) == kStatusOk) {
             window_ = reinterpret_cast<HWND>(handle);
             ShowWindow(window_, SW_SHOWNOACTIVATE);
+            UpdateWindow(window_); // all of it drawn before a case looks at it
         }
         return *layer_;
     }
     bool topmost() override {
         return (static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)) & WS_EX_TOPMOST) != 0;
     }
+    // The window's own surface, as the system has it once the waiting messages are handled.
+    std::vector<Colour> drawing(std::string_view label) override {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+            DispatchMessageW(&message);
+        }
+        const ::RECT rect =
+            win32::controlRect(*findControl(description_.window, label), PixelScale(screenDotsPerInch()));
+        const win32::WindowDc dc(window_);
+        std::vector<Colour> shown;
+        for (LONG y = rect.top; y < rect.bottom; ++y) {
+            for (LONG x = rect.left; x < rect.right; ++x) {
+                const COLORREF pixel = GetPixel(dc.get(), x, y); // &H00BBGGRR
+                if (pixel == CLR_INVALID) {
+                    return {};
+                }
+                shown.push_back(pixel);
+            }
+        }
+        return shown;
+    }
+    void hide() override { ShowWindow(window_, SW_HIDE); }
+    bool settlesVisible(bool visible) override { return (IsWindowVisible(window_) != 0) == visible; }
+    bool putPointer(POINT place) override { return SetCursorPos(place.x, place.y) != 0; }
 
   private:
     testing::QuietFrmbzz description_{kCaption};
