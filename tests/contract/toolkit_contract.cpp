@@ -3,6 +3,7 @@
 #include "toolkit/runtime_error.h"
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -15,6 +16,10 @@ constexpr Twips kNaN = std::numeric_limits<Twips>::quiet_NaN();
 constexpr Twips kInfinity = std::numeric_limits<Twips>::infinity();
 // Names no window: neither the window's own handle nor any other's.
 constexpr WindowHandle kForeignHandle = 0x7ABC0000;
+// Places of the pointer, in pixels from the primary screen's corner, on every subject's screen: over
+// the window a new one opens (its outer corner at the screen's), and clear of it.
+constexpr POINT kOnWindow{100, 120};
+constexpr POINT kAway{700, 300};
 
 enum class Op {
     HWnd, // the same handle all through the case
@@ -26,11 +31,15 @@ enum class Op {
     Width, // whole pixels, more than one
     Height,
     Show,
+    Hide,    // from outside the layer
+    Visible, // the window system shows the window (kStatusOk) or not (kReturnsZero)
     Unload,
     ScreenWidth,
     SetBackColor,
     SetCaption,
-    GetCursorPos,
+    PointerOnWindow, // the real pointer put at kOnWindow, as a user would move it
+    PointerAway,
+    GetCursorPos,  // where the pointer was last put, if it was
     GetWindowRect, // of the window's handle: the outer rectangle that Top, Left, Width, Height give
     GetForeignWindowRect,
     SetWindowPosTopmost, // Form_Load's call: HWND_TOPMOST, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW
@@ -97,8 +106,9 @@ const std::vector<Case>& table() {
           {Op::SetLeft, kStatusOverflow, -1e30F},
           {Op::Top, kStatusOk, 0},
           {Op::Left, kStatusOk, 0}}},
-        {"the labels of the window take colours and captions",
+        {"the labels of the window take colours and captions, and show them",
          {{Op::SetBackColor, kStatusOk, 0x0000FF00, "Label19"},
+          {Op::SetBackColor, kStatusOk, 0x00123456, "Label2"}, // blue, green and red told apart
           {Op::SetBackColor, kStatusOk, 0x00FFC0C0, "Label2"},
           {Op::SetCaption, kStatusOk, std::nullopt, "Label9"},
           {Op::SetCaption, kStatusOk, std::nullopt, "Label80"}}},
@@ -114,8 +124,11 @@ const std::vector<Case>& table() {
           {Op::SetForeignWindowPos, kReturnsZero},
           {Op::Topmost, kReturnsZero},
           {Op::Top, kStatusOk, 0}}},
-        {"SetWindowPos makes the window topmost where it is",
-         {{Op::SetWindowPosTopmost},
+        {"SetWindowPos makes the window topmost and visible where it is",
+         {{Op::Hide},
+          {Op::Visible, kReturnsZero},
+          {Op::SetWindowPosTopmost},
+          {Op::Visible},
           {Op::Topmost},
           {Op::HWnd},
           {Op::Top, kStatusOk, 0},
@@ -123,6 +136,23 @@ const std::vector<Case>& table() {
           {Op::Show},
           {Op::WindowState, kStatusOk, vbNormal},
           {Op::GetWindowRect}}},
+        {"Show shows a hidden window where it was",
+         {{Op::Hide},
+          {Op::Visible, kReturnsZero},
+          {Op::Show},
+          {Op::Visible},
+          {Op::WindowState, kStatusOk, vbNormal},
+          {Op::Top, kStatusOk, 0},
+          {Op::Left, kStatusOk, 0}}},
+        // Not two places clear of the window in a row: once a reading finds the pointer clear of the
+        // window, a layer may give it again until the pointer comes near the window.
+        {"GetCursorPos gives the pointer's place",
+         {{Op::PointerOnWindow},
+          {Op::GetCursorPos},
+          {Op::PointerAway},
+          {Op::GetCursorPos},
+          {Op::PointerOnWindow},
+          {Op::GetCursorPos}}},
         {"after Unload every operation on the window fails",
          {{Op::Unload},
           {Op::HWnd, kStatusWindowUnloaded},
@@ -138,6 +168,7 @@ const std::vector<Case>& table() {
           {Op::SetCaption, kStatusWindowUnloaded, std::nullopt, "Label99"},
           {Op::Unload, kStatusWindowUnloaded},
           {Op::ScreenWidth},
+          {Op::PointerAway},
           {Op::GetCursorPos},
           {Op::GetWindowRect, kReturnsZero},
           {Op::SetWindowPosTopmost, kReturnsZero}}},
@@ -151,6 +182,16 @@ std::string text(Twips value) {
     if (!out.empty() && out.back() == '.') {
         out.pop_back();
     }
+    return out;
+}
+
+std::string text(POINT p) {
+    return std::to_string(p.x) + "," + std::to_string(p.y);
+}
+
+std::string hex(Colour colour) {
+    char out[16];
+    std::snprintf(out, sizeof out, "&H%08X", static_cast<unsigned>(colour));
     return out;
 }
 
@@ -207,19 +248,53 @@ class Run {
         case Op::Show:
             status("Show", toolkit_.Show(), step);
             break;
+        case Op::Hide:
+            subject_.hide();
+            break;
+        case Op::Visible:
+            if (!subject_.settlesVisible(step.status == kStatusOk)) {
+                fail(step.status == kStatusOk ? "the window system does not show the window"
+                                              : "the window system still shows the window");
+            }
+            break;
         case Op::Unload:
             status("Unload", toolkit_.Unload(), step);
             break;
-        case Op::SetBackColor:
-            status(std::string(step.label) + ".BackColor",
-                   toolkit_.setBackColor(step.label, static_cast<Colour>(step.value.value_or(0))), step);
+        case Op::SetBackColor: {
+            const auto colour = static_cast<Colour>(step.value.value_or(0));
+            const std::string what = std::string(step.label) + ".BackColor";
+            if (status(what, toolkit_.setBackColor(step.label, colour), step)) {
+                if (const std::vector<Colour> shown = look(step.label);
+                    !shown.empty() && shown[0] != colour) {
+                    fail(std::string(step.label) + " shows " + hex(shown[0]) + ", not " + hex(colour));
+                }
+            }
             break;
-        case Op::SetCaption:
-            status(std::string(step.label) + ".Caption", toolkit_.setCaption(step.label, "2.5岁"), step);
+        }
+        case Op::SetCaption: {
+            const std::vector<Colour> before =
+                step.status == kStatusOk ? look(step.label) : std::vector<Colour>();
+            if (status(std::string(step.label) + ".Caption", toolkit_.setCaption(step.label, "2.5岁"),
+                       step) &&
+                !before.empty() && look(step.label) == before) {
+                fail(std::string(step.label) + " looks the same after its caption changed");
+            }
+            break;
+        }
+        case Op::PointerOnWindow:
+        case Op::PointerAway:
+            pointer_ = step.op == Op::PointerOnWindow ? kOnWindow : kAway;
+            if (!subject_.putPointer(*pointer_)) {
+                fail("the pointer cannot be put at " + text(*pointer_) + " here");
+            }
             break;
         case Op::GetCursorPos: {
             POINT point{-7, -7};
-            declared("GetCursorPos", toolkit_.GetCursorPos(point), step);
+            const std::int32_t result = toolkit_.GetCursorPos(point);
+            declared("GetCursorPos", result, step);
+            if (result != 0 && pointer_ && point != *pointer_) {
+                fail("GetCursorPos gave " + text(point) + ", the pointer is at " + text(*pointer_));
+            }
             break;
         }
         case Op::GetWindowRect:
@@ -252,6 +327,16 @@ class Run {
 
   private:
     void fail(const std::string& what) { failures.push_back(prefix_ + what); }
+
+    // The label as the window shows it; a failure where that cannot be seen, so that no case passes
+    // unseen.
+    std::vector<Colour> look(std::string_view label) {
+        std::vector<Colour> shown = subject_.drawing(label);
+        if (shown.empty()) {
+            fail("what the window shows of " + std::string(label) + " cannot be read here");
+        }
+        return shown;
+    }
 
     // Whether the operation succeeded as required, so that its result may be looked at.
     bool status(const std::string& what, Status got, const Step& step) {
@@ -310,6 +395,7 @@ class Run {
     Subject& subject_;
     Toolkit& toolkit_;
     WindowHandle handle_ = 0;
+    std::optional<POINT> pointer_; // where the case last put the pointer
     std::string prefix_;
 };
 

@@ -149,8 +149,6 @@ void checkState(Checks& checks, win32::Win32Toolkit& layer, HWND window) {
     expectState(vbMinimized, "minimized");
     ShowWindow(window, SW_RESTORE);
     expectState(vbNormal, "restored");
-    const Status shown = layer.Show();
-    checks.expect(shown == kStatusOk && IsWindowVisible(window) != 0, "Show leaves the window visible");
 }
 
 } // namespace
