@@ -35,6 +35,9 @@ enum class Op {
     Visible, // the window system shows the window (kStatusOk) or not (kReturnsZero)
     Unload,
     ScreenWidth,
+    TwipsPerPixel,       // Screen.TwipsPerPixelX and Y: the value given
+    EnumDisplayMonitors, // every subject's desktop: one monitor, the primary, at the origin, Screen.Width
+                         // wide
     SetBackColor,
     SetCaption,
     PointerOnWindow, // the real pointer put at kOnWindow, as a user would move it
@@ -73,6 +76,8 @@ const std::vector<Case>& table() {
           {Op::Width},
           {Op::Height},
           {Op::ScreenWidth},
+          {Op::TwipsPerPixel, kStatusOk, kTwipsPerPixel},
+          {Op::EnumDisplayMonitors},
           {Op::GetWindowRect},
           {Op::GetCursorPos},
           {Op::Topmost, kReturnsZero}}},
@@ -239,6 +244,13 @@ class Run {
         case Op::ScreenWidth:
             read("Screen.Width", &Toolkit::ScreenWidth, step);
             break;
+        case Op::TwipsPerPixel:
+            read("Screen.TwipsPerPixelX", &Toolkit::ScreenTwipsPerPixelX, step);
+            read("Screen.TwipsPerPixelY", &Toolkit::ScreenTwipsPerPixelY, step);
+            break;
+        case Op::EnumDisplayMonitors:
+            monitors(step);
+            break;
         case Op::SetTop:
             status("Top = " + text(*step.value), toolkit_.setTop(*step.value), step);
             break;
@@ -355,6 +367,20 @@ class Run {
             fail(what + " read " + text(value) + ", not " + text(*step.value));
         } else if (!step.value && !(value > kTwipsPerPixel && std::fmod(value, kTwipsPerPixel) == 0)) {
             fail(what + " read " + text(value) + ", not a size in whole pixels");
+        }
+    }
+
+    void monitors(const Step& step) {
+        DisplayMonitors found;
+        declared("EnumDisplayMonitors", toolkit_.EnumDisplayMonitors(found), step);
+        Twips screenWidth = 0;
+        toolkit_.ScreenWidth(screenWidth);
+        const RECT& r = found.monitors[0].rect;
+        if (found.count != 1 || !found.monitors[0].primary || r.left != 0 || r.top != 0 || r.bottom <= 0 ||
+            static_cast<Twips>(r.right) * kTwipsPerPixel != screenWidth) {
+            fail("EnumDisplayMonitors gave " + std::to_string(found.count) + " monitors, the first " +
+                 text(r) + (found.monitors[0].primary ? " (primary)" : "") + ", Screen.Width " +
+                 text(screenWidth));
         }
     }
 
