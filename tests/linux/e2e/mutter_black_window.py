@@ -135,9 +135,9 @@ def attempt(number):
                 black = {w for w in black if shot.pixel(*centres[w]) == BLACK}
                 time.sleep(0.05)
             late = [w for w in windows if w.delay > 0]
-            print(f"attempt {number}: Mutter kept {len(black)} of {len(late)} late painting windows black "
-                  f"(painted {', '.join(f'{w.delay:.2f}' for w in sorted(black, key=lambda w: w.delay))} s "
-                  "after their expose)")
+            delays = ", ".join(f"{w.delay:.2f}" for w in sorted(black, key=lambda w: w.delay))
+            print(f"attempt {number}: Mutter kept {len(black)} of {len(late)} late painting windows black" +
+                  (f" (painted {delays} s after their expose)" if black else ""))
             if not black:
                 return 0
 
