@@ -118,7 +118,7 @@ def wait_painted(x, layout, window, wm):
     once, and the test reports it."""
     painted = lambda shot, origin: fill_colour(shot, layout, CLICKED, origin) == layout.idle
     deadline = time.monotonic() + STATE_TIMEOUT_S
-    nudge = mutter_43(x, wm)
+    nudge, nudged = mutter_43(x, wm), False
     while not painted(shot := x.screenshot(), x.geometry(window)):
         own_painted = painted(x.window_shot(window), Rect(0, 0, 0, 0))
         if time.monotonic() > deadline:
@@ -126,15 +126,15 @@ def wait_painted(x, layout, window, wm):
             check(False, f"the screen shows the window {shown} (black: (0, 0, 0)) while its own pixels are painted "
                   f"{layout.idle}: the window manager does not show what the window painted" if own_painted else
                   "the screen never showed the window painted, nor did the window paint itself")
-        if nudge and time.monotonic() > deadline - STATE_TIMEOUT_S / 2 and own_painted:
+        if nudge and not nudged and time.monotonic() > deadline - STATE_TIMEOUT_S / 2 and own_painted:
+            nudged = True
             print("the window is painted but Mutter 43 shows it black: moved to have Mutter show it")
             x.run("xdotool", "windowmove", str(window), "400", "300")
             wait_for_state(x, window, lambda r: r.x > 4 and r.y > 4, "moved away from the corner")
             x.run("xdotool", "windowmove", str(window), "0", "0")
             wait_for_state(x, window, lambda r: r.x == 0 and r.y == 0 and r.height > 100, "back in its corner")
-            return True
         time.sleep(0.05)
-    return False
+    return nudged
 
 
 def strip_drawn(x, visible, edge, background, wm):
