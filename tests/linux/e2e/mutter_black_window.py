@@ -24,6 +24,7 @@ Usage: mutter_black_window.py
 """
 
 import ctypes
+import subprocess
 import sys
 import time
 
@@ -166,7 +167,16 @@ def test():
           "them black, and wait_painted's nudge in test_docking.py can go")
 
 
+# CTest's SKIP_RETURN_CODE for this test.
+SKIPPED = 77
+
+
 if __name__ == "__main__":
+    version = subprocess.run(["mutter", "--version"], capture_output=True, text=True, check=True).stdout.split()[1]
+    if not version.startswith("43."):
+        # The docking tests move no window under another Mutter, so a black window there fails them.
+        print(f"Mutter {version}: the docking tests nudge no window under it; this shows Mutter 43's fault only")
+        sys.exit(SKIPPED)
     try:
         test()
     except Failure as failure:
