@@ -191,7 +191,7 @@ def test_changes(program, layout, wm):
         x.start(["xmessage", "-geometry", f"+{left.x + 900}+{left.y + 100}", "another window"], name="xmessage")
         other = x.find_window("xmessage")
         window, size = start_on(x, program, layout, desktop, wm)
-        wait_painted(x, layout, window)
+        wait_painted(x, layout, window, wm)
         x.click(*screen_point(layout, CLICKED, x.geometry(window)))
         selection = shown_selection(x, layout, window)
 
