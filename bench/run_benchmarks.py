@@ -313,17 +313,26 @@ WHY = [
     "- Linux start-up and memory against the minimal Qt window: the floor draws one rectangle and no text. "
     "The program decodes the 1024 × 768 background JPEG (3 MiB as a pixmap, though the window shows "
     "472 × 502 of it), the four photos and the icon through Qt's image plugins, and opens the CJK fonts "
-    "through fontconfig and FreeType to shape and draw 39 captions: in one run `pmap -x` put 8.6 MiB of its "
-    "resident memory in the two font files alone (uming.ttc 4.7, ukai.ttc 3.9), 5.3 MiB in anonymous memory "
-    "(the pictures among it) and the rest in more of Qt's, HarfBuzz's, ICU's and FreeType's pages touched. "
-    "Cropping the background to the window at build time would save about 2 MiB and some decoding; the "
-    "fonts are what Chinese captions need. The content floors pay for the JPEG and the two faces too, and "
-    "the program against them is the fairer comparison. Against its content floor the program pays for more "
-    "text (39 captions in five sizes against 14 in two) and, where fonts-noto-cjk is installed, for its Song "
-    "face: Noto Serif CJK SC Bold, whose 26 MiB collection takes FreeType about 5 ms to open against 0.4 ms "
-    "for the floor's AR PL UMing (FT_New_Face, measured alone). It decodes the background and the icon on a "
-    "second thread while the first reads the fonts and builds the window, which the floor does not: on a "
-    "single free core that gains nothing.",
+    "through fontconfig and FreeType to shape and draw 39 captions: in one run `pmap -x` put 7.4 MiB of its "
+    "resident memory in the two font files (NotoSerifCJK-Bold.ttc 3.4, ukai.ttc 3.9), 6.1 MiB in anonymous "
+    "memory (the pictures among it) and the rest in more of Qt's, HarfBuzz's, ICU's and FreeType's pages "
+    "touched. Cropping the background to the window at build time would save about 2 MiB and some decoding; "
+    "the fonts are what Chinese captions need. The content floors pay for the JPEG and for the same two "
+    "faces, and the program against them is the fairer comparison.",
+    "- Linux start-up against the content floor, where the rest goes: `perf record -F 4000` over 8 starts of "
+    "each under first_paint (on this machine while another job kept its load near 5) gave the program's main "
+    "thread 37.4 ms of CPU a start against the floor's 36.1. In both, most of it is the same: the dynamic "
+    "loader binding symbols (about 8 ms), the kernel's exec, mappings and page faults (about 13 ms), "
+    "fontconfig reading its configuration (about 5 ms with expat) and Qt's platform set-up. What the program "
+    "adds runs on its other threads: 5.3 ms on the thread that decodes the background (the JPEG and its "
+    "conversion to 32 bits, which the floor does on its main thread) and the icon, and 0.7 ms more in Qt's "
+    "X event reader (the icon and the window's hints sent to the server). With a second core free the "
+    "decoding overlaps the main thread; on a busy machine it competes with it for a core, and that is the "
+    "ratio's last few per cent. Of the decoding thread's time, 1.2 to 1.9 ms are the icon's: Qt's ICO "
+    "plugin applies the 32 × 32 icon's 1-bit mask with QImage::setAlphaChannel, whose conversion builds "
+    "Qt's sRGB lookup table (QColorTrcLut::fromTransferFunction, powf); the same icon as a 32-bit PNG "
+    "decodes in 0.07 ms (both measured alone, after one other image in the same process). Handing the "
+    "Linux layer its icon as a PNG with alpha would save that.",
     "- Windows start-up and memory under Wine against the minimal Win32 window: the same work on the other "
     "side: COM and the Windows Imaging Component (windowscodecs, ole32, oleaut32) loaded to decode the "
     "pictures, the 3 MiB background bitmap, and Wine's font system loading the CJK fonts that stand in for "
@@ -331,13 +340,17 @@ WHY = [
     "shared with the system.",
     "- Linux idle CPU: a round trip to the X server costs far more than the docking step (two thread "
     "hand-overs in Qt's event reader and a sleep, about 0.07 points of a core at five a second), so a tick "
-    "at rest makes none: the window's place is kept from the server's events, and the pointer, while it "
-    "rests away from the window, from the last reading until the server reports a crossing (one tick in "
-    "twenty-five reads it anyway). What is left above the empty timer is that one reading in twenty-five and the step's "
-    "own work through Qt's event loop.",
+    "at rest makes none, in either state: the window's place is kept from the server's events, and the "
+    "pointer, resting on the window or away from it, from the last reading until the server reports it "
+    "moving over the window or crossing into or out of it (one tick in twenty-five reads it anyway). What "
+    "is left above the empty timer is that one reading in twenty-five and the step's own work through Qt's "
+    "event loop.",
     "- Windows under Wine, idle CPU: every tick's GetCursorPos and GetWindowRect and the timer itself are "
-    "requests to the wineserver; the minimal window, with no timer, already costs a tenth of a percent under "
-    "Wine. Not comparable with Windows itself, where these calls do not leave the process's session.",
+    "requests to the wineserver, which the empty timer's reference, with its own timer's requests, shows "
+    "apart from the program's. The wineserver's own share is listed per state; on one monitor, hidden, it "
+    "has been several times its share revealed or on two monitors (seen, not explained; the two monitors "
+    "run on Wine's Xinerama path, the one on its RandR path). Not comparable with Windows itself, where "
+    "these calls do not leave the process's session.",
     "- Windows click to repaint, where it misses: the layer still draws each label at once as the handler "
     "changes it, 7 times per click (of 30 writes, the rest change nothing), each time into its kept back buffer and onto the window (a GetDC, the "
     "label's rectangle painted, one BitBlt); under Wine each of those is a few requests to the wineserver, "
@@ -369,7 +382,7 @@ def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_afte
         f"- Qt {m['qt']} (Debian), Wine {m['wine']} (Debian); Linux build RelWithDebInfo, Windows build Release",
         "  (MinGW-w64), both as `make build` makes them",
         "",
-        "Reproduce: `make bench` (builds both presets, then runs `bench/run_benchmarks.py .`, about 3 minutes",
+        "Reproduce: `make bench` (builds both presets, then runs `bench/run_benchmarks.py .`, about 8 minutes",
         "after the build).",
         "Environment knobs of the script only (the programs read none): `TOLVANE_BENCH_STARTUP_RUNS` (15),",
         "`TOLVANE_BENCH_WINE_STARTUP_RUNS` (15), `TOLVANE_BENCH_IDLE_S` (60).",
@@ -412,18 +425,23 @@ def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_afte
               "changed nor told. The floors are minimal windows of the same size that paint themselves in that "
               "colour: `bench/minimal_qt_window.cpp` (Qt 6 Widgets) and `bench/minimal_win32_window.cpp` "
               f"(user32/gdi32, linked statically as tolvane.exe is). Each build with its floor on one Xvfb "
-              "(1280 × 1024 × 24, no window manager), the Linux and the Windows builds on two. Wine's runs come "
+              "(1280 × 1024 × 24, no window manager; started at 2560 × 1024 for the idle figures on two monitors "
+              "and narrowed at once), the Linux and the Windows builds on two. Wine's runs come "
               "first: once Qt programs have come and gone, even on another X server, Wine takes 3.5 or 10.6 s "
               "instead of about 0.2 s to start any program, the minimal one too (seen here, not explained; the "
-              f"idle and memory figures below therefore wait 12 s after the start). One warm-up of each, then {STARTUP_RUNS} runs (Wine: {WINE_STARTUP_RUNS}) "
+              f"memory figures below are therefore read 12 s after the start). One warm-up of each, then {STARTUP_RUNS} runs (Wine: {WINE_STARTUP_RUNS}) "
               "taking the bare floor, the content floor and the program in turn; medians. "
               "Under Wine, one persistent wineserver for all runs, so that neither pays for starting Wine's "
               "services. The 1 ms poll costs the X server a little, equally for all three.", ""]
     lines += ["The content floors (`bench/content_floor_qt.cpp`, `bench/content_floor_win32.cpp`) add to the "
               "minimal window what any program showing this content pays for and nothing else: they decode the "
-              "same background JPEG, draw it, and draw 13 light-blue cells with captions in two Chinese faces, "
-              "bold: AR PL UMing, a Song face, and AR PL UKai, the program's Kai face (the program's own Song "
-              "face is Noto Serif CJK SC Bold where it is installed, AR PL UMing otherwise). All start-ups run with a D-Bus session bus, as on a desktop "
+              "same background JPEG, draw it, and draw 13 light-blue cells with captions in the program's two "
+              "faces, \"宋体\" 12 pt and \"隶书\" 15.75 pt, bold, chosen by the program's own code: on Linux the Qt "
+              "layer's `labelFont` (toolkit/qt/label_font.cpp, linked from the layer's library), which asks for "
+              "Noto Serif CJK SC Bold before AR PL UMing and AR PL UKai for the Kai face; under Wine the Win32 "
+              "layer's `logicalFont` (toolkit/win32/font_cache.cpp), the same logical fonts, so that Wine's "
+              "replacements in the prefix (\"宋体\" to AR PL UMing CN, \"隶书\" to AR PL UKai CN) pick the same "
+              "faces. All start-ups run with a D-Bus session bus, as on a desktop "
               "(`dbus-daemon --session`, its address in DBUS_SESSION_BUS_ADDRESS). Target: at most 1.1× the "
               "content floor.", ""]
     lines += ["| build | bare floor | content floor | program | against bare | against content | |",
