@@ -23,7 +23,6 @@ sys.path.insert(0, os.path.join(REPO, "tests", "windows"))
 from wine_session import WineSession  # noqa: E402
 from xsession import Layout, Rect, XSession  # noqa: E402
 from monitor_places import set_monitor  # noqa: E402
-from test_screen_resize import set_screen_size  # noqa: E402
 
 LINUX = os.path.join(REPO, "build", "linux")
 LAYOUT_TOOL = os.path.join(LINUX, "tests", "linux", "tolvane_layout")
@@ -35,10 +34,10 @@ STARTUP_RUNS = int(os.environ.get("TOLVANE_BENCH_STARTUP_RUNS", "15"))
 WINE_STARTUP_RUNS = int(os.environ.get("TOLVANE_BENCH_WINE_STARTUP_RUNS", "15"))
 IDLE_S = int(os.environ.get("TOLVANE_BENCH_IDLE_S", "60"))
 SETTLE_S = 12  # after start, before memory is read (see main on Wine's start)
-# Both X servers start this large, for two monitors side by side later (Xvfb's RandR never grows a screen
-# beyond its starting size), and are narrowed at once to the one monitor of 1280 x 1024 that every figure
-# but the idle ones on two monitors is taken on.
-LARGEST_SCREEN = "2560x1024x24"
+# The idle figures on two monitors come from X servers of their own, started this size: started larger and
+# narrowed to one monitor by a RandR mode of our own, Xvfb made the Windows program, which asks Wine for
+# its monitors, start some 40 ms later than on a screen of its starting size, and the content floor not.
+TWO_MONITOR_SCREEN = "2560x1024x24"
 AWAY = (1000, 900)  # on the one monitor, off the window
 X11_DRIVER = "HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver"
 CLICKS = 2000
@@ -205,10 +204,9 @@ STATES = (("revealed, the pointer resting on it", revealed), ("hidden at the top
 
 
 def two_monitors(session):
-    """Two monitors of 1280 x 1024 side by side on a screen of 2560 x 1024, the left one the primary, made
-    with RandR 1.5 as the tests of both programs make them; returns a point on the right one, away from
-    the window, which opens on the primary."""
-    set_screen_size(session, 2560, 1024)
+    """Two monitors of 1280 x 1024 side by side on the session's screen of 2560 x 1024, the left one the
+    primary, made with RandR 1.5 as the tests of both programs make them; returns a point on the right one,
+    away from the window, which opens on the primary."""
     for index, rect in enumerate((Rect(0, 0, 1280, 1024), Rect(1280, 0, 1280, 1024))):
         set_monitor(session, index, rect, index == 0)
     return (2500, 1000)
@@ -425,8 +423,7 @@ def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_afte
               "changed nor told. The floors are minimal windows of the same size that paint themselves in that "
               "colour: `bench/minimal_qt_window.cpp` (Qt 6 Widgets) and `bench/minimal_win32_window.cpp` "
               f"(user32/gdi32, linked statically as tolvane.exe is). Each build with its floor on one Xvfb "
-              "(1280 × 1024 × 24, no window manager; started at 2560 × 1024 for the idle figures on two monitors "
-              "and narrowed at once), the Linux and the Windows builds on two. Wine's runs come "
+              "(1280 × 1024 × 24, no window manager), the Linux and the Windows builds on two. Wine's runs come "
               "first: once Qt programs have come and gone, even on another X server, Wine takes 3.5 or 10.6 s "
               "instead of about 0.2 s to start any program, the minimal one too (seen here, not explained; the "
               f"memory figures below are therefore read 12 s after the start). One warm-up of each, then {STARTUP_RUNS} runs (Wine: {WINE_STARTUP_RUNS}) "
@@ -498,7 +495,8 @@ def write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_afte
               "1280 × 1024 side by side, the left one the primary, made with `xrandr --setmonitor` (RandR 1.5) as "
               "the tests make them; Wine, which reads such monitors only on its Xinerama path, with "
               "\"UseXRandR\"=\"N\" in the prefix and its session restarted. Target: each program at most 0.03 "
-              "points of a core above its reference in both states.", "",
+              "points of a core above its reference in both states. The two monitors' runs have an Xvfb and a Wine "
+              "prefix of their own, started at that size.", "",
               "| monitors | state | build | program | empty 200 ms timer | above it | | wineserver |",
               "|---|---|---|---|---|---|---|---|"]
     for monitors, states in desktops.items():
@@ -570,9 +568,7 @@ def main():
     size_rows = sizes()
     # The Linux and the Windows programs each on an Xvfb of their own, so that neither sees the other's
     # windows.
-    with XSession(LARGEST_SCREEN) as x_session, WineSession(WINDOWS, LARGEST_SCREEN) as session:
-        for each in (x_session, session):
-            set_screen_size(each, 1280, 1024)
+    with XSession() as x_session, WineSession(WINDOWS) as session:
         wine = session.wine
         linux_floor = [os.path.join(BENCH, "minimal_qt_window")]
         linux_timer = [os.path.join(BENCH, "minimal_qt_timer_window")]
@@ -607,7 +603,11 @@ def main():
                                   ("Windows content floor (Wine)", windows_content, "content_floor_win32.exe"),
                                   (PROGRAMS["Windows"], windows_program, "tolvane.exe")], PROGRAMS["Windows"]),
         }, caption, AWAY, memory=True, monitors=1)
-        print("idle, two monitors ...", flush=True)
+        bus.terminate()
+        bus.wait(timeout=30)
+    print("idle, two monitors ...", flush=True)
+    with XSession(TWO_MONITOR_SCREEN) as x_session, WineSession(WINDOWS, TWO_MONITOR_SCREEN) as session:
+        bus = session_bus((x_session, session))
         away = two_monitors(x_session)
         two_monitors(session)
         # Wine reads monitors made by RandR 1.5 only on its Xinerama path, and only when its session starts.
@@ -619,9 +619,9 @@ def main():
             "Windows": (session, [*windows_pair, (PROGRAMS["Windows"], windows_program, "tolvane.exe")],
                         PROGRAMS["Windows"]),
         }, caption, away, memory=False, monitors=2)
-        idle = (rss, {"one monitor": one, "two monitors": two})
         bus.terminate()
         bus.wait(timeout=30)
+    idle = (rss, {"one monitor": one, "two monitors": two})
     load_after = " ".join(open("/proc/loadavg").read().split()[:3])
     write_report(m, core_figures, ipt, start, idle, clicks, size_rows, load_after)
     if core_figures and not core_figures["ok"]:
