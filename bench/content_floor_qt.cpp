@@ -1,8 +1,11 @@
 // The content floor for the Linux program's start-up and memory: the minimal window plus what any
 // program showing this content must pay for, and nothing else. It decodes the same background JPEG,
-// draws it, and draws a column of light-blue cells with captions in the same two Chinese faces (a Song
-// face and a Kai face, bold), so that the same first-paint detector sees it.
+// draws it, and draws a column of light-blue cells with captions in the same two Chinese faces, so that
+// the same first-paint detector sees it. The faces come from the layer's own choice (labelFont), so the
+// floor opens the very font files the program opens: Noto Serif CJK SC Bold for the Song face where it
+// is installed, AR PL UKai for the Kai face.
 #include "resources/pictures.h"
+#include "toolkit/qt/label_font.h"
 
 #include <QApplication>
 #include <QImage>
@@ -11,13 +14,9 @@
 
 namespace {
 
-QFont face(const QStringList& families, int pixels) {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixels);
-    font.setBold(true);
-    return font;
-}
+// The program's two faces and sizes: its month captions and its bottom line.
+const tolvane::Font kSong{.face = "宋体", .points = 12};
+const tolvane::Font kLi{.face = "隶书", .points = 15.75F};
 
 class ContentWindow final : public QWidget {
   public:
@@ -30,13 +29,13 @@ class ContentWindow final : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.drawImage(0, 0, background_);
-        painter.setFont(face({"宋体", "SimSun", "AR PL UMing CN"}, 16));
+        painter.setFont(tolvane::qt::labelFont(kSong));
         for (int row = 0; row < 13; ++row) {
             const QRect cell(16, 48 + 32 * row, 49, 25);
             painter.fillRect(cell, QColor(0xC0, 0xC0, 0xFF));
             painter.drawText(cell, Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8("%1月").arg(row + 1));
         }
-        painter.setFont(face({"隶书", "LiSu", "AR PL UKai CN"}, 21));
+        painter.setFont(tolvane::qt::labelFont(kLi));
         painter.drawText(QRect(16, 464, 441, 33), Qt::AlignHCenter | Qt::AlignTop,
                          QString::fromUtf8("快速查询表"));
     }

@@ -2,8 +2,11 @@
 // program showing this content must pay for, and nothing else. It decodes the same background JPEG
 // (through the Windows Imaging Component, as the program does), draws it, and draws a column of
 // light-blue cells with captions in the same two Chinese faces, so that the same first-paint detector
-// sees it.
+// sees it. The fonts are the layer's own logical fonts (logicalFont: the same names, sizes, weight and
+// character set), so that the system's font mapping, and Wine's replacements, pick the same faces.
 #include "resources/pictures.h"
+#include "toolkit/pixel_scale.h"
+#include "toolkit/win32/font_cache.h"
 #include "toolkit/win32/picture_decoder.h"
 #include "toolkit/win32/scoped.h"
 
@@ -14,9 +17,10 @@ namespace {
 
 std::optional<tolvane::win32::DecodedBitmap> background;
 
-HFONT face(const wchar_t* name, int pixels) {
-    return CreateFontW(-pixels, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, name);
+HFONT face(const tolvane::Font& font) {
+    const LOGFONTW logical =
+        tolvane::win32::logicalFont(font, tolvane::PixelScale(tolvane::kDefaultDotsPerInch));
+    return CreateFontIndirectW(&logical);
 }
 
 void paintContent(HDC dc) {
@@ -26,8 +30,8 @@ void paintContent(HDC dc) {
         BitBlt(dc, 0, 0, background->size.cx, background->size.cy, pictureDc.get(), 0, 0, SRCCOPY);
     }
     SetBkMode(dc, TRANSPARENT);
-    const tolvane::win32::UniqueFont song(face(L"宋体", 16));
-    const tolvane::win32::UniqueFont li(face(L"隶书", 21));
+    const tolvane::win32::UniqueFont song(face({.face = "宋体", .points = 12}));
+    const tolvane::win32::UniqueFont li(face({.face = "隶书", .points = 15.75F}));
     {
         const tolvane::win32::Selection font(dc, song.get());
         SetDCBrushColor(dc, RGB(0xC0, 0xC0, 0xFF));
