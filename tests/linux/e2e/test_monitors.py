@@ -90,7 +90,12 @@ def try_place(x, window, desktop, place, size, background, wm):
     edge = None if place["outcome"] == "stays" else place["outcome"]
     hidden = hidden_at(edge, m, corner, size) if edge else lambda r: False
     at_place = lambda r: (r.x, r.y) == corner and r.width >= size.width - 1
-    take_window(x, window, corner, lambda r: at_place(r) or hidden(on_screen(r, m)), f"{what}: at {corner}")
+    # With the pointer still where the window arrives, against an outer edge, a tick shows it one pixel beyond
+    # that edge, as it shows a window the pointer brings back.
+    step = {"top": (0, -1), "left": (-1, 0), "right": (1, 0)}.get(edge, (0, 0))
+    beyond = lambda r: edge and (r.x, r.y) == (corner[0] + step[0], corner[1] + step[1]) and r.width >= size.width - 1
+    take_window(x, window, corner, lambda r: at_place(r) or beyond(r) or hidden(on_screen(r, m)),
+                f"{what}: at {corner}")
     away = desktop.away_from(Rect(*corner, size.width, size.height))
     x.move_pointer(*away)
     if edge is None:
