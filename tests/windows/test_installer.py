@@ -110,7 +110,9 @@ class InstallerSession(WineSession):
                         state.add(key)
                     elif line.strip() and key:
                         state.add(key + " :: " + line)
-        return {entry for entry in state if not any(n in entry.replace("\\", "/") or entry.startswith(n)
+        # Wine 10 exports the current control set under its own name, Wine 8 through CurrentControlSet.
+        same_set = lambda entry: entry.replace("\\System\\ControlSet001\\", "\\System\\CurrentControlSet\\")
+        return {entry for entry in state if not any(n in entry.replace("\\", "/") or same_set(entry).startswith(n)
                                                     for n in NOISE)}
 
     @contextlib.contextmanager
