@@ -49,11 +49,14 @@ void DesktopMonitors::read() {
                 .primary = isPrimary};
         };
         add(*primary, true);
-        for (const QScreen* screen : primary->virtualSiblings()) {
+        // While Qt tells that a screen went (Qt 6.8), the primary's siblings still list it; the application's
+        // screens no longer do.
+        const QList<QScreen*> present = QGuiApplication::screens();
+        for (QScreen* screen : primary->virtualSiblings()) {
             if (found.count == DisplayMonitors::kCapacity) {
                 break;
             }
-            if (screen != primary) {
+            if (screen != primary && present.contains(screen)) {
                 add(*screen, false);
             }
         }
@@ -62,6 +65,7 @@ void DesktopMonitors::read() {
 }
 
 void DesktopMonitors::bringWindowBack() {
+    read(); // Qt has told all of the change by now
     const std::optional<RECT> window = window_.windowRect();
     if (!window) {
         return;
