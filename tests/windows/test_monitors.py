@@ -23,12 +23,13 @@ Usage: test_monitors.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
 
 import os
 import subprocess
+import sys
 
 from test_docking import (AWAY, CLICKED, click_label, shown_selection, stays_put, strip_on_screen,
                           wait_for_outer)
 from monitor_places import NAMES, Desktop, away_from, place_window, pointer_on_strip, set_monitor
 from test_screen_resize import set_screen_size
-from wine_session import Rect, check, main
+from wine_session import SKIP, Rect, check, main
 
 X11_DRIVER = "HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver"
 SCREEN = "2560x2048x24"  # the largest layout's width and height; each layout sets its own size
@@ -96,6 +97,24 @@ def try_place(session, window, monitors, origin, place, size, artifacts, what):
     wait_for_outer(session, lambda r: (r.x, r.y) == (hidden.x, hidden.y), f"{what}: hidden again", size)
 
 
+def wine_lists(session):
+    """The monitors as Windows lists them to a few lines of no code of the program's (wine_monitors.exe)."""
+    status, out, err = session.wine_call([os.path.join(os.path.dirname(session.probe_exe), "wine_monitors.exe")], 60)
+    check(status == 0, f"wine_monitors.exe failed ({status}): {out} {err}")
+    return sorted((*map(int, line.split()[:4]), line.split()[4] == "1") for line in out.splitlines() if line.strip())
+
+
+def wine_misplaces_monitors(session, name, listed, wanted):
+    """Skips the test where Wine itself lists the monitors made elsewhere than they are, as Wine 10's Xinerama
+    path does (every monitor at (0, 0)): the program's reading agrees with Windows', and no place of the
+    table can be tried on such a desktop. Wine 8 lists them right, and the test runs whole there."""
+    version = subprocess.run([session.wine, "--version"], capture_output=True, text=True, env=session.env,
+                             timeout=60).stdout.strip()
+    print(f"SKIP: {name}: {version} lists the monitors {listed} to any program (wine_monitors.exe), not {wanted}; "
+          "the program reads the same: a fault of Wine's, not the program's")
+    sys.exit(SKIP)
+
+
 def placements(session, layout, artifacts):
     session.set_registry({X11_DRIVER: {"UseXRandR": "N"}})
     made = []
@@ -111,6 +130,8 @@ def placements(session, layout, artifacts):
         info = session.window_info()
         listed = sorted((r.x, r.y, r.width, r.height, p) for r, p in info.monitors)
         wanted = sorted((m.x, m.y, m.width, m.height, i == data["primary"]) for i, m in enumerate(monitors))
+        if listed != wanted and wine_lists(session) == listed:
+            wine_misplaces_monitors(session, data["name"], listed, wanted)
         check(listed == wanted, f"{data['name']}: Windows lists the monitors {listed}, not {wanted}")
         check(info.outer.x == 0 and info.outer.y <= 0,
               f"{data['name']}: the window opened at {info.outer}, not at the primary's top-left corner")
