@@ -16,8 +16,9 @@ delay), for every window the screen shows black on every screenshot over STAYS_S
 2. moved, it is shown in the colour.
 Not deterministic: measured with delays of 0.08 to 0.52 s after the expose, some windows were kept black in
 3 of 7 sessions on an idle machine and 4 of 6 beside two busy cores, those painting at 0.16 to 0.32 s most
-often; a window painting at once was too, once in some thirty sessions on a busy machine. Should no window
-be kept black in any attempt, Mutter no longer keeps painted windows black, and wait_painted's nudge can go.
+often, and none in 25 sessions running alone on a quiet machine. Where no attempt shows it the test is
+skipped and says so: that proves nothing either way. Shown on busy machines, again and again, it stays the
+reason for wait_painted's nudge under Mutter 43.
 
 Usage: mutter_black_window.py
 """
@@ -30,7 +31,7 @@ import time
 from onscreen_wm import Event, load_xlib
 from xsession import STATE_TIMEOUT_S, Failure, XSession, check
 
-ATTEMPTS = 25
+ATTEMPTS = 10
 # Seconds from a window's expose to its one paint: four at once, the rest across the time Mutter was seen to
 # lose the paint in.
 DELAYS = [0.0] * 4 + [round(0.08 + 0.04 * i, 2) for i in range(12)]
@@ -159,11 +160,8 @@ def attempt(number):
 
 
 def test():
-    for number in range(1, ATTEMPTS + 1):
-        if attempt(number):
-            return
-    check(False, f"Mutter showed every window painted in {ATTEMPTS} attempts: it no longer keeps "
-          "them black, and wait_painted's nudge in test_docking.py can go")
+    """Whether some attempt showed the fault."""
+    return any(attempt(number) for number in range(1, ATTEMPTS + 1))
 
 
 # CTest's SKIP_RETURN_CODE for this test.
@@ -177,9 +175,15 @@ if __name__ == "__main__":
         print(f"Mutter {version}: the docking tests nudge no window under it; this shows Mutter 43's fault only")
         sys.exit(SKIPPED)
     try:
-        test()
+        shown_once = test()
     except Failure as failure:
         print("FAIL:", failure)
         print("0 passed, 1 failed")
         sys.exit(1)
+    if not shown_once:
+        # How often Mutter does it depends on the machine's load: a quiet machine can go many sessions
+        # without it, which proves nothing either way.
+        print(f"SKIP: Mutter kept no painted window black in {ATTEMPTS} sessions on this machine now; not shown "
+              "this time, and not shown gone: run it again on a busy machine before taking wait_painted's nudge out")
+        sys.exit(SKIPPED)
     print("1 passed, 0 failed")
