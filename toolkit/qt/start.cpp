@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -79,6 +80,9 @@ int startToolkit(const WindowDescription& window, int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("tolvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tolvane.Tolvane"));
     startingPlatform = true;
+    // A write to an X server that has gone must fail and be reported as its loss, not end the program
+    // silently by SIGPIPE.
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     const QApplication application(argc, argv);
     startingPlatform = false;
 
