@@ -65,7 +65,6 @@ void DesktopMonitors::read() {
 }
 
 void DesktopMonitors::bringWindowBack() {
-    read(); // Qt has told all of the change by now
     const std::optional<RECT> window = window_.windowRect();
     if (!window) {
         return;
