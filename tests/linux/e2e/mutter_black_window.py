@@ -24,12 +24,11 @@ Usage: mutter_black_window.py
 """
 
 import ctypes
-import subprocess
 import sys
 import time
 
 from onscreen_wm import Event, load_xlib
-from xsession import STATE_TIMEOUT_S, Failure, XSession, check
+from xsession import STATE_TIMEOUT_S, Failure, XSession, check, mutter_43
 
 ATTEMPTS = 10
 # Seconds from a window's expose to its one paint: four at once, the rest across the time Mutter was seen to
@@ -169,10 +168,9 @@ SKIPPED = 77
 
 
 if __name__ == "__main__":
-    version = subprocess.run(["mutter", "--version"], capture_output=True, text=True, check=True).stdout.split()[1]
-    if not version.startswith("43."):
+    if not mutter_43():
         # The docking tests move no window under another Mutter, so a black window there fails them.
-        print(f"Mutter {version}: the docking tests nudge no window under it; this shows Mutter 43's fault only")
+        print("SKIP: not Mutter 43: the docking tests nudge no window under it; this shows Mutter 43's fault only")
         sys.exit(SKIPPED)
     try:
         shown_once = test()

@@ -24,7 +24,7 @@ import time
 
 from wayland_session import MutterWaylandSession
 from window_checks import MIN_TEXT_PIXELS, VALUE_FIELDS, fill_colour, screen_point, text_pixels
-from xsession import Rect, XSession, check, main
+from xsession import Rect, XSession, check, main, mutter_43
 
 SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024  # pixels, as xsession.SCREEN
 AWAY = (1000, 900)  # a pointer position off the window wherever the test puts it
@@ -103,12 +103,6 @@ def wait_for_screen(x, predicate, what):
         time.sleep(0.05)
 
 
-def mutter_43(x, wm):
-    """Whether the manager is Mutter 43 on X11, the one that keeps a window black that first paints a while
-    after it is mapped (mutter_black_window.py shows it with plain windows of its own)."""
-    return wm == "mutter" and x.run("mutter", "--version").split()[1].startswith("43.")
-
-
 def wait_painted(x, layout, window, wm):
     """The screen shows the window painted; returns whether it had to be moved for that. A window the screen
     shows black while its own pixels on the X server are painted fails the test, except under Mutter 43: that
@@ -118,7 +112,7 @@ def wait_painted(x, layout, window, wm):
     once, and the test reports it."""
     painted = lambda shot, origin: fill_colour(shot, layout, CLICKED, origin) == layout.idle
     deadline = time.monotonic() + STATE_TIMEOUT_S
-    nudge, nudged = mutter_43(x, wm), False
+    nudge, nudged = wm == "mutter" and mutter_43(), False
     while not painted(shot := x.screenshot(), x.geometry(window)):
         own_painted = painted(x.window_shot(window), Rect(0, 0, 0, 0))
         if time.monotonic() > deadline:

@@ -36,6 +36,13 @@ def check(condition, message):
         raise Failure(message)
 
 
+def mutter_43():
+    """Whether the installed Mutter is 43 (Debian 12), which keeps some painted windows black
+    (mutter_black_window.py)."""
+    out = subprocess.run(["mutter", "--version"], capture_output=True, text=True, check=True).stdout
+    return out.split()[1].startswith("43.")
+
+
 def rgb(colour):
     """&H00BBGGRR as an (r, g, b) tuple."""
     return (colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF)
