@@ -2,8 +2,9 @@
 """Builds the Windows Installer package from packaging/windows/tolvane.wxs with Debian's wixl.
 
 The package version is the program file's (1.0.0.0) unless --version names another: the tests build an
-older package that way to upgrade from. The product code follows from the version, so every build of
-one version is the same product and a newer version is a major upgrade of an older one.
+older package that way to upgrade from. The product code follows from the upgrade code, which every
+version shares, and the version: every build of one version is the same product, and a newer version is a
+major upgrade of an older one.
 
 wixl leaves two columns of the File table empty that Windows Installer reads: the program file's version
 and language, which make it a versioned file (replaced by a newer version, kept against an older one,
@@ -29,8 +30,8 @@ import tempfile
 import uuid
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-# Names the product codes: uuid5(PRODUCT_CODES, "tolvane <version>").
-PRODUCT_CODES = uuid.UUID("f133ca09-4812-42ab-911f-cb0439108db4")
+# The one upgrade code of every version, which also names the product codes: uuid5(UPGRADE_CODE, version).
+UPGRADE_CODE = uuid.UUID("8531b4b3-3d7b-4fa1-9ecd-31ad4d1f3469")
 # The program file's language, as its version record says (0x0804, Simplified Chinese).
 PROGRAM_LANGUAGE = "2052"
 
@@ -40,7 +41,7 @@ FILETIME_UNIX_EPOCH = 11644473600
 
 
 def product_code(version):
-    return str(uuid.uuid5(PRODUCT_CODES, f"tolvane {version}")).upper()
+    return str(uuid.uuid5(UPGRADE_CODE, version)).upper()
 
 
 def write_summary(msi, package_code, epoch):
@@ -89,7 +90,7 @@ def build(args):
                 os.utime(os.path.join(scratch, name), (epoch, epoch))
         version = args.version or args.file_version
         command = ["wixl", "--arch", "x64", "-o", "tolvane.msi", "-D", f"Version={version}",
-                   "-D", f"ProductCode={product_code(version)}"]
+                   "-D", f"ProductCode={product_code(version)}", "-D", f"UpgradeCode={str(UPGRADE_CODE).upper()}"]
         for variable, (name, _) in sources.items():
             command += ["-D", f"{variable}={name}"]
         subprocess.run(command + [os.path.join(HERE, "tolvane.wxs")], cwd=scratch, check=True)
