@@ -23,9 +23,10 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   dpkg-dev file desktop-file-utils appstream lintian devscripts
 # Debian packages the Windows cross-build and its tests under Wine need; wixl builds the Windows Installer
 # package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it; the installer's test
-# locks a folder against writing with e2fsprogs' chattr.
+# locks a folder against writing with e2fsprogs' chattr; osslsigncode signs the program and the package, and
+# verifies them in the installer's test, which makes a throwaway certificate with openssl.
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 fonts-wine wixl msitools \
-                    e2fsprogs
+                    e2fsprogs osslsigncode openssl
 PACKAGES := $(LINUX_PACKAGES) $(WINDOWS_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
 # Debian 12, 19 on Debian 13).
@@ -83,14 +84,21 @@ soak: build
 	TOLVANE_SOAK=full ctest --preset linux -L soak
 
 # The Debian package of the Linux program, the zip of the Windows program and its Windows Installer package
-# (built with the Windows program, checked with msitools), into build/packages.
+# (built with the Windows program, checked with msitools), into build/packages with their SHA256SUMS. Given
+# SIGN_CERT and SIGN_KEY (PEM files; an encrypted key's passphrase in SIGN_PASS_FILE or the environment's
+# SIGN_PASS, never on the command line; SIGN_TIMESTAMP_URL optional), the Windows program and package are
+# signed (docs/signing.md).
 PACKAGES_DIR := $(CURDIR)/build/packages
+export SIGN_CERT SIGN_KEY SIGN_PASS_FILE SIGN_TIMESTAMP_URL
 package: build
+	@if [ "$(origin SIGN_PASS)" = "command line" ]; then \
+	  echo "SIGN_PASS on make's command line is in every process listing: use SIGN_PASS_FILE"; exit 1; fi
 	cpack --config build/linux/CPackConfig.cmake -B $(PACKAGES_DIR)
-	cpack --config build/windows/CPackConfig.cmake -B $(PACKAGES_DIR)
-	cp build/windows/tolvane-*-windows-x86_64.msi $(PACKAGES_DIR)/
+	python3 packaging/windows/sign.py packages build/windows $(PACKAGES_DIR)
 	python3 tests/packaging/check_windows_msi.py $(PACKAGES_DIR)/tolvane-*-windows-x86_64.msi
 	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
+	cd $(PACKAGES_DIR) && sha256sum tolvane_*.deb tolvane-*-windows-x86_64.zip tolvane-*-windows-x86_64.msi \
+	  > SHA256SUMS
 	@ls -l $(PACKAGES_DIR)
 
 # The picture of the window at the top of README and in the AppStream metainfo: drawn by the program on a

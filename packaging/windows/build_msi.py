@@ -9,8 +9,11 @@ wixl leaves two columns of the File table empty that Windows Installer reads: th
 and language, which make it a versioned file (replaced by a newer version, kept against an older one,
 never compared by hash). msibuild, from the same msitools, fills them in afterwards.
 
+With --sign (sign.py, for a signed `make package`) the stripped program and DLL are signed before wixl packs
+them, and the package once it is finished, with the certificate and key the environment names (sign.py).
+
 Usage: build_msi.py --program tolvane.exe --checks installer_checks.dll --licence LICENSE.txt
-                    --icon tolvane.ico --file-version 1.0.0.0 [--version V] [--strip STRIP] --out OUT.msi
+                    --icon tolvane.ico --file-version 1.0.0.0 [--version V] [--strip STRIP] [--sign] --out OUT.msi
 """
 
 import argparse
@@ -20,6 +23,8 @@ import subprocess
 import sys
 import tempfile
 import uuid
+
+import sign
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Names the product codes: uuid5(PRODUCT_CODES, "tolvane <version>").
@@ -33,6 +38,7 @@ def product_code(version):
 
 
 def build(args):
+    signer = sign.required_signer() if args.sign else None
     with tempfile.TemporaryDirectory() as scratch:
         # wixl 0.101 (Debian 12) finds sources by names relative to where it runs, never by absolute paths.
         sources = {"ProgramFile": ("tolvane.exe", args.program), "ChecksFile": ("installer_checks.dll", args.checks),
@@ -42,6 +48,8 @@ def build(args):
         if args.strip:  # as in the zip: the symbols stay in the build
             for name in ("tolvane.exe", "installer_checks.dll"):
                 subprocess.run([args.strip, "--strip-unneeded", os.path.join(scratch, name)], check=True)
+        for name in ("tolvane.exe", "installer_checks.dll") if signer else ():  # once stripped, as shipped
+            signer.sign(os.path.join(scratch, name))
         version = args.version or args.file_version
         command = ["wixl", "--arch", "x64", "-o", "tolvane.msi", "-D", f"Version={version}",
                    "-D", f"ProductCode={product_code(version)}"]
@@ -53,6 +61,8 @@ def build(args):
                         f"UPDATE `File` SET `Version` = '{args.file_version}', `Language` = '{PROGRAM_LANGUAGE}' "
                         "WHERE `File` = 'TolvaneExe'",
                         "-q", "DELETE FROM `MsiFileHash` WHERE `File_` = 'TolvaneExe'"], check=True)
+        if signer:
+            signer.sign(unfinished)
         # Into place only when whole: an interrupted build leaves no package behind.
         shutil.move(unfinished, args.out)
 
@@ -63,6 +73,7 @@ def main():
         parser.add_argument(f"--{option}", required=True)
     parser.add_argument("--version", help="the package's version, where it is not the program file's")
     parser.add_argument("--strip", help="the MinGW-w64 strip program")
+    parser.add_argument("--sign", action="store_true", help="signs the files and the package (sign.py)")
     build(parser.parse_args())
 
 
