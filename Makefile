@@ -15,9 +15,10 @@ RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev li
 # packaging/windows/tolvane.wxs and msitools' msibuild, msiinfo and msidump to finish and check it; for
 # artefacts that are the same bytes from the same commit, strip-nondeterminism for the zip's times and
 # owners, and libmsi's GObject bindings (python3-gi, gir1.2-libmsi-1.0) for the Windows Installer
-# package's summary (docs/reproducible-builds.md).
+# package's summary (docs/reproducible-builds.md); osslsigncode signs the program and the package when
+# given a certificate (docs/signing.md).
 PACKAGE_PACKAGES := $(RUN_PACKAGES) file python3 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 \
-                    wixl msitools strip-nondeterminism python3-gi gir1.2-libmsi-1.0
+                    wixl msitools strip-nondeterminism python3-gi gir1.2-libmsi-1.0 osslsigncode
 # Debian packages the tests need besides (Qt's private headers let a test switch Qt's accessibility on as a
 # screen reader would; xrandr changes a test display's size; WenQuanYi Micro Hei is a CJK font of none of
 # the label faces' families, for the test of the fonts' fallback); the accessibility line is a screen
@@ -27,14 +28,15 @@ PACKAGE_PACKAGES := $(RUN_PACKAGES) file python3 g++-mingw-w64-x86-64-win32 binu
 # under the desktops' own window managers: Mutter (GNOME, on X11 and as a Wayland compositor with
 # XWayland), KWin (KDE; without Breeze it draws no title bars), xfwm4 (Xfce) and Openbox (LXDE, LXQt),
 # each on a session bus of its own (dbus-daemon). The Windows program's tests run under Wine; the
-# installer's test locks a folder against writing with e2fsprogs' chattr. Together they pull in some 230
+# installer's test locks a folder against writing with e2fsprogs' chattr, and makes a throwaway
+# certificate to sign with, with openssl. Together they pull in some 230
 # packages (KDE Frameworks 5, GTK 3, WebKitGTK for Mutter's zenity).
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev qt6-base-private-dev \
                  xauth x11-utils x11-xserver-utils fonts-wqy-microhei \
                  openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                  dbus-daemon at-spi2-core python3-pyatspi \
                  desktop-file-utils appstream lintian devscripts \
-                 wine wine64 fonts-wine e2fsprogs
+                 wine wine64 fonts-wine e2fsprogs openssl
 # What `make deps` installs, and with it every target that does not name a shorter list.
 PACKAGES := $(TEST_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on
@@ -107,14 +109,21 @@ soak: build
 	TOLVANE_SOAK=full ctest --preset linux -L soak
 
 # The Debian package of the Linux program, the zip of the Windows program and its Windows Installer package
-# (built with the Windows program, checked with msitools), into build/packages.
+# (built with the Windows program, checked with msitools), into build/packages with their SHA256SUMS. Given
+# SIGN_CERT and SIGN_KEY (PEM files; an encrypted key's passphrase in SIGN_PASS_FILE or the environment's
+# SIGN_PASS, never on the command line; SIGN_TIMESTAMP_URL optional), the Windows program and package are
+# signed (docs/signing.md).
 PACKAGES_DIR := $(CURDIR)/build/packages
+export SIGN_CERT SIGN_KEY SIGN_PASS_FILE SIGN_TIMESTAMP_URL
 package: build
+	@if [ "$(origin SIGN_PASS)" = "command line" ]; then \
+	  echo "SIGN_PASS on make's command line is in every process listing: use SIGN_PASS_FILE"; exit 1; fi
 	cpack --config build/linux/CPackConfig.cmake -B $(PACKAGES_DIR)
-	cpack --config build/windows/CPackConfig.cmake -B $(PACKAGES_DIR)
-	cp build/windows/tolvane-*-windows-x86_64.msi $(PACKAGES_DIR)/
+	python3 packaging/windows/sign.py packages build/windows $(PACKAGES_DIR)
 	python3 tests/packaging/check_windows_msi.py $(PACKAGES_DIR)/tolvane-*-windows-x86_64.msi
 	@rm -rf $(PACKAGES_DIR)/_CPack_Packages # CPack's staging trees, which it leaves beside the artefacts
+	cd $(PACKAGES_DIR) && sha256sum tolvane_*.deb tolvane-*-windows-x86_64.zip tolvane-*-windows-x86_64.msi \
+	  > SHA256SUMS
 	@ls -l $(PACKAGES_DIR)
 
 # The picture of the window at the top of README and in the AppStream metainfo: drawn by the program on a

@@ -15,9 +15,12 @@ same bytes: wixl dates the cabinet's files by their modification times, which th
 writes the time it ran and a random package code into the summary, which libmsi then rewrites (through
 Debian's python3-gi and gir1.2-libmsi-1.0, so Debian's python3 runs this then).
 
+With --sign (sign.py, for a signed `make package`) the stripped program and DLL are signed before wixl packs
+them, and the package once it is finished, with the certificate and key the environment names (sign.py).
+
 Usage: build_msi.py --program tolvane.exe --checks installer_checks.dll --licence LICENSE.txt
                     --icon tolvane.ico --file-version 1.0.0.0 [--version V] [--strip STRIP]
-                    [--source-date-epoch-file FILE] --out OUT.msi
+                    [--source-date-epoch-file FILE] [--sign] --out OUT.msi
 """
 
 import argparse
@@ -28,6 +31,8 @@ import subprocess
 import sys
 import tempfile
 import uuid
+
+import sign
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # The one upgrade code of every version, which also names the product codes: uuid5(UPGRADE_CODE, version).
@@ -68,6 +73,7 @@ def settle_summary(msi, version, epoch):
 
 
 def build(args):
+    signer = sign.required_signer() if args.sign else None
     with tempfile.TemporaryDirectory() as scratch:
         # wixl 0.101 (Debian 12) finds sources by names relative to where it runs, never by absolute paths.
         sources = {"ProgramFile": ("tolvane.exe", args.program), "ChecksFile": ("installer_checks.dll", args.checks),
@@ -85,6 +91,8 @@ def build(args):
             for name in ("tolvane.exe", "installer_checks.dll"):
                 subprocess.run([args.strip, "--strip-unneeded", os.path.join(scratch, name)], check=True,
                                env=strip_environment)
+        for name in ("tolvane.exe", "installer_checks.dll") if signer else ():  # once stripped, as shipped
+            signer.sign(os.path.join(scratch, name))
         if epoch is not None:
             for name, _ in sources.values():
                 os.utime(os.path.join(scratch, name), (epoch, epoch))
@@ -101,6 +109,8 @@ def build(args):
                         "-q", "DELETE FROM `MsiFileHash` WHERE `File_` = 'TolvaneExe'"], check=True)
         if epoch is not None:
             settle_summary(unfinished, version, epoch)
+        if signer:  # last: a signature covers the summary too
+            signer.sign(unfinished)
         # Into place only when whole: an interrupted build leaves no package behind.
         shutil.move(unfinished, args.out)
 
@@ -112,6 +122,7 @@ def main():
     parser.add_argument("--version", help="the package's version, where it is not the program file's")
     parser.add_argument("--strip", help="the MinGW-w64 strip program")
     parser.add_argument("--source-date-epoch-file", help="a file holding the build's time (Unix seconds)")
+    parser.add_argument("--sign", action="store_true", help="signs the files and the package (sign.py)")
     build(parser.parse_args())
 
 

@@ -5,12 +5,16 @@ installed, upgraded and removed with msiexec as a user and an administrator woul
 One table of scenarios, each from a prefix without the program and back: the state of the prefix's files
 and registry before it and after it must be the same (nothing added that stayed, nothing of anyone else's
 removed). Where Wine's Windows Installer does not do what Windows' does, the scenario expects Wine's
-behaviour only when wine_msi_quirks.py has shown the same on a minimal package that is not ours.
+behaviour only when wine_msi_quirks.py has shown the same on a minimal package that is not ours. The
+signing scenarios take the zip and the package from packaging/windows/sign.py, as a signed `make package`
+makes them, with a throwaway self-signed code-signing certificate (its key encrypted, the passphrase in a
+file), and check the signatures with osslsigncode against that certificate.
 
 Usage: test_installer.py WINDOWS_BUILD_DIR LAYOUT_TOOL ARTIFACTS_DIR
 """
 
 import contextlib
+import glob
 import os
 import pwd
 import re
@@ -19,6 +23,7 @@ import struct
 import subprocess
 import sys
 import time
+import zipfile
 
 import wine_msi_quirks
 from wine_session import Failure, WineSession, check, main
@@ -31,6 +36,7 @@ RUNNING_MESSAGE = "0-10 Tolvane is running"
 USER_EXIT, INSTALL_FAILURE, PACKAGE_INVALID = 1602, 1603, 1620
 MSIEXEC_TIMEOUT_S = 120
 DIALOG_TIMEOUT_S = 30
+SIGNER = "/CN=Tolvane throwaway signer"
 UNINSTALL = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
 INSTALLED_FILES = {"tolvane.exe", "LICENSE.txt"}
 # What Wine itself changes in a prefix while programs come and go: its display devices and network cards,
@@ -235,11 +241,11 @@ class Scenarios:
             check(int(values.get("EstimatedSize", "0x0"), 16) > 0, f"no size: {values}")
         return program, product
 
-    def start_from_shortcut(self, program):
+    def start_from_shortcut(self, program, folder=None):
         """The installed program, started as the Start menu starts it: once its window is up."""
         self.session.move_pointer(200, 300)  # over where the window opens, so that it stays in view
         process = self.session.start([self.session.wine, program], name="installed",
-                                     cwd=self.session.unix_path(program.rsplit("\\", 1)[0]))
+                                     cwd=folder or self.session.unix_path(program.rsplit("\\", 1)[0]))
         window = self.session.find_window(NAME)
         return process, window
 
@@ -268,6 +274,31 @@ class Scenarios:
         for package in (self.package, self.old_package):
             for arguments in (["ALLUSERS="], ["ALLUSERS=1"]):
                 self.session.msiexec("/x", package, *arguments)
+
+    def signed_builds(self):
+        """The signed zip's program and the signed package, made once, and the certificate they verify with."""
+        folder = os.path.join(self.session.workdir, "signed")
+        if not os.path.isdir(folder):
+            os.makedirs(folder)
+            cert, key, passphrase = (os.path.join(folder, name) for name in ("cert.pem", "key.pem", "passphrase"))
+            with open(passphrase, "w") as f:
+                f.write("throwaway\n")
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-days", "2", "-subj", SIGNER,
+                            "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert,
+                            "-passout", "file:" + passphrase], check=True, capture_output=True)
+            signing = {"SIGN_CERT": cert, "SIGN_KEY": key, "SIGN_PASS_FILE": passphrase}
+            subprocess.run([sys.executable, os.path.join(SOURCE, "packaging", "windows", "sign.py"), "packages",
+                            self.build_dir, folder], env=dict(os.environ, **signing), check=True)
+            with zipfile.ZipFile(glob.glob(os.path.join(folder, "*.zip"))[0]) as archive:
+                archive.extract(next(n for n in archive.namelist() if n.endswith("/tolvane.exe")), folder)
+        return (glob.glob(os.path.join(folder, "*", "tolvane.exe"))[0],
+                os.path.join(folder, os.path.basename(self.package)), os.path.join(folder, "cert.pem"))
+
+    def verify(self, path):
+        """osslsigncode's report on a file's signature, trusting the throwaway certificate alone; None if it fails."""
+        result = subprocess.run(["osslsigncode", "verify", "-CAfile", self.signed_builds()[2], "-in", path],
+                                capture_output=True, text=True, timeout=60)
+        return result.stdout if result.returncode == 0 and SIGNER in result.stdout else None
 
     # The scenarios.
 
@@ -351,6 +382,31 @@ class Scenarios:
                         None if "failed_install_unexplained" in self.quirks else r"\b13(03|10)\b")
         check(not self.entries(), "an uninstall entry after the failed install")
 
+    def signed_program(self):
+        program, _, _ = self.signed_builds()
+        check(self.verify(program), "the zip's signed program does not verify")
+        self.close(*self.start_from_shortcut(program, os.path.dirname(program)))
+
+    def signed_package(self):
+        _, package, _ = self.signed_builds()
+        check(self.verify(package), "the signed package does not verify")
+        self.install("user", package)
+        program, _ = self.check_installed("user")
+        check(self.verify(self.session.unix_path(program)), "the installed program does not verify")
+        self.close(*self.start_from_shortcut(program))
+        self.uninstall("user", package)
+
+    def tampered_signed_files(self):
+        """One byte changed in the middle (the program's code, the package's cabinet): neither verifies."""
+        for signed in self.signed_builds()[:2]:
+            with open(signed, "rb") as f:
+                data = bytearray(f.read())
+            data[len(data) // 2] ^= 0xFF
+            tampered = os.path.join(self.session.workdir, "tampered-" + os.path.basename(signed))
+            with open(tampered, "wb") as f:
+                f.write(data)
+            check(not self.verify(tampered), f"a tampered {os.path.basename(signed)} verifies")
+
     def damaged_package(self):
         damaged = os.path.join(self.session.workdir, "damaged.msi")
         with open(self.package, "rb") as source, open(damaged, "wb") as target:
@@ -363,7 +419,8 @@ class Scenarios:
         check(not self.entries(), "an uninstall entry after the damaged package")
 
 
-SCENARIOS = ["per_user", "per_machine", "upgrade", "while_running", "locked_folder", "damaged_package"]
+SCENARIOS = ["per_user", "per_machine", "upgrade", "while_running", "locked_folder", "damaged_package",
+             "signed_program", "signed_package", "tampered_signed_files"]
 
 
 def test(session, layout, artifacts):
