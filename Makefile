@@ -1,6 +1,10 @@
 # Tolvane: `make run` sets up, builds and starts the window; `make test` sets up, builds and runs every test.
 SHELL := /bin/bash
 
+# Debian packages the Wayland docking tests need to move the compositors' own pointer: python3-gi's Gio keeps
+# Mutter's remote-desktop session on one D-Bus connection; KWin as a Wayland compositor, and the fake-input
+# protocol's XML and libwayland-client (with wayland-scanner) for the tests' own client that drives KWin's pointer.
+WAYLAND_TEST_PACKAGES := python3-gi kwin-wayland plasma-wayland-protocols libwayland-dev
 # Debian packages the Linux build, its tests and its fonts need (Qt's private headers let a test switch
 # Qt's accessibility on as a screen reader would; xrandr changes a test display's size; WenQuanYi Micro Hei
 # is a CJK font of none of the label faces' families, for the test of the fonts' fallback; Noto Serif CJK
@@ -20,7 +24,8 @@ LINUX_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev libxcb1-dev 
                   fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai fonts-wqy-microhei \
                   python3 openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                   dbus-daemon at-spi2-core python3-pyatspi \
-                  dpkg-dev file desktop-file-utils appstream lintian devscripts
+                  dpkg-dev file desktop-file-utils appstream lintian devscripts \
+                  $(WAYLAND_TEST_PACKAGES)
 # Debian packages the Windows cross-build and its tests under Wine need; wixl builds the Windows Installer
 # package from packaging/windows/tolvane.wxs and msitools' msiinfo and msidump check it; the installer's test
 # locks a folder against writing with e2fsprogs' chattr.

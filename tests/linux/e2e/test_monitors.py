@@ -31,7 +31,7 @@ With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step
 import re
 import sys
 
-from test_docking import (FRAMING, WAYLAND, managed, on_screen, pixels_rect, shown_selection, stays, strip_drawn,
+from test_docking import (FRAMING, managed, on_screen, pixels_rect, shown_selection, stays, strip_drawn,
                           wait_for_state, wait_painted)
 from test_screen_resize import set_screen_size
 from wayland_session import MutterWaylandSession
@@ -248,7 +248,7 @@ def test_wayland(program, layout):
         size = wait_for_state(x, window, lambda r: r.height > 100 and managed(x, window), "shown", ANYWHERE)
         for place in desktop.placements:
             if desktop.monitors[place["monitor"]] is not desktop.primary:
-                try_place(x, window, desktop, place, size, None, WAYLAND)
+                try_place(x, window, desktop, place, size, None, MutterWaylandSession.name)
 
 
 if __name__ == "__main__":
