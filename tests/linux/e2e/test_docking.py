@@ -257,8 +257,8 @@ def cycles(x, window, size, wm):
     # beside it: the pointer moved from the window's own part onto the part the Wayland window would cover
     # is still on it.
     rect = pixels_rect(x, window)
-    left, top = x.wayland_window
-    corner = (left - rect.width // 2, top + 20)
+    left, bottom = x.wayland_window
+    corner = (left - rect.width // 2, bottom - 100 - rect.height // 2)
     x.run("xdotool", "windowmove", str(window), *(str(v) for v in corner))
     moved = wait_for_state(x, window, lambda r: r.x > 4 and r.y > 4 and whole(r), f"taken to {corner}")
     middle = moved.y + moved.height // 2

@@ -48,7 +48,7 @@ class WaylandSession(XSession):
         super().__init__()
         self.monitors = monitors
         self.pointer = None  # where the compositor has its pointer since it was parked
-        self.wayland_window = self.on_wayland_window = None  # start_wayland_window's finds
+        self.wayland_window = self.on_wayland_window = None  # start_wayland_window's finds: (left, bottom), a point
 
     def _start_xvfb(self):
         self.env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DISPLAY")}
@@ -90,9 +90,10 @@ class WaylandSession(XSession):
 
     def start_wayland_window(self, rest):
         """zenity's dialog as a native Wayland client above an X window of the test's own that covers the screen,
-        found by the pointer: moved from the screen's left edge towards the middle, then from the top, XWayland
-        loses it where the Wayland window begins. Sets wayland_window's top-left corner, and a point on it,
-        clear of its buttons, that an X window as wide as the program's across its left edge leaves free. The
+        found by the pointer: moved from the screen's left edge towards the middle, then from the bottom, XWayland
+        loses it where the Wayland window begins (not from the top: KWin draws the title bar of the window
+        beneath itself, off the X server). Sets wayland_window's left and bottom edges, and a point on it, clear
+        of its buttons, that an X window as wide as the program's across its left edge leaves free. The
         pointer is left at rest, off the Wayland window, where XWayland last saw it: on an X window that goes."""
         self.start(["xmessage", "-geometry", f"{WIDTH}x{HEIGHT}+0+0", "beneath"], name="beneath")
         beneath = self.find_window("xmessage")
@@ -101,12 +102,12 @@ class WaylandSession(XSession):
         deadline = time.monotonic() + STARTUP_TIMEOUT_S
         while (left := self._first_off_x([(x, HEIGHT // 2) for x in range(8, WIDTH // 2, FIND_STEP)], 0)) is None:
             check(time.monotonic() < deadline, "no Wayland window came up: " + self.log("zenity"))
-        top = self._first_off_x([(left + 100, y) for y in range(8, HEIGHT // 2, FIND_STEP)], 1)
-        check(top is not None, f"the Wayland window found at x {left} has no top edge")
+        bottom = self._first_off_x([(left + 100, y) for y in range(HEIGHT - 8, HEIGHT // 2, -FIND_STEP)], 1)
+        check(bottom is not None, f"the Wayland window found at x {left} has no bottom edge")
         self.wait_x_pointer(lambda p: p[:2] == rest and p[2] != 0, f"at {rest}", lambda: self.move_pointer(*rest))
         self.run("xdotool", "windowkill", str(beneath))
-        self.wayland_window = (left, top)
-        self.on_wayland_window = (left + 300, top + 150)
+        self.wayland_window = (left, bottom)
+        self.on_wayland_window = (left + 300, bottom - 150)
 
     def _first_off_x(self, points, axis):
         """The coordinate axis (0: x, 1: y) of the first of the points where XWayland loses the pointer moved along
