@@ -225,7 +225,7 @@ def dock(x, layout, window, edge, size, background, wm, selection):
         wait_for_state(x, window, hidden, f"hidden at the {edge} again once the pointer went onto a Wayland window")
         x.move_pointer(*pointer(strip))
         wait_for_state(x, window, whole, f"revealed at the {edge} once more")
-    x.move_pointer(*AWAY, **({"leaving": pixels_rect(x, window)} if wm in WAYLAND else {}))
+    x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     wait_for_state(x, window, hidden, f"hidden at the {edge} again with the pointer on the desktop")
 
 
@@ -241,7 +241,7 @@ def cycles(x, window, size, wm):
     hidden = lambda r: 1 <= r.height <= 4 and r.y == 0
     whole = lambda r: r.width >= size.width - 1 and r.height >= size.height - 1
     for cycle in range(1, CYCLES + 1):
-        x.move_pointer(*AWAY)
+        x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
         strip = wait_for_state(x, window, hidden, f"hidden at the top ({cycle} of {CYCLES})")
         x.move_pointer(strip.x + strip.width // 2, 0)
         wait_for_state(x, window, lambda r: whole(r) and (wm not in FRAMING or managed(x, window)),
