@@ -59,8 +59,12 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhenItsLastReportMayNoLongerStand) {
     int asked = 0;
     PointerWatch watch(*x11, [&] {
         ++asked;
-        return QCursor::pos();
+        return x11->queryPointer();
     });
+    const auto reported = [&] {
+        return watch.reading() ? std::optional(watch.reading()->position) : std::nullopt;
+    };
+    const auto outer = [&] { return window.frameGeometry(); };
 
     constexpr int kKept = PointerWatch::kRecheckReadings - 1;
     const Step steps[] = {
@@ -97,7 +101,7 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhenItsLastReportMayNoLongerStand) {
         case Move::WindowUnderOldPlace:
             window.move(away - QPoint(100, 100)); // the frame's corner
             ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().contains(away); }, kDeadlineMs));
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.reading(); }, kDeadlineMs))
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.reading().has_value(); }, kDeadlineMs))
                 << "the window's move did not reach the watch";
             break;
         }
@@ -105,20 +109,63 @@ TEST(PointerWatchTest, AsksTheServerOnlyWhenItsLastReportMayNoLongerStand) {
             QCursor::setPos(pointer);
             ASSERT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == pointer; }, kDeadlineMs));
             QCoreApplication::processEvents();
-            EXPECT_EQ(watch.reading(), away) << "the server reported the pointer away from the window";
+            EXPECT_EQ(reported(), away) << "the server reported the pointer away from the window";
         } else if (step.move != Move::None && step.move != Move::WindowUnderOldPlace) {
             QCursor::setPos(pointer);
             // The server's report comes in its own time.
-            ASSERT_TRUE(QTest::qWaitFor([&] { return watch.reading() == pointer; }, kDeadlineMs))
+            ASSERT_TRUE(QTest::qWaitFor([&] { return reported() == pointer; }, kDeadlineMs))
                 << "no report of the pointer reached the watch";
         }
         // No events are handled from here to the next move's wait, so no report can come between the
         // readings.
         asked = 0;
         for (int i = 0; i < step.readings; ++i) {
-            EXPECT_EQ(watch.position(), pointer);
+            EXPECT_EQ(watch.position(outer), pointer);
         }
         EXPECT_EQ(asked, step.asked);
+    }
+}
+
+// Under XWayland the server keeps the place where the pointer left the window for a Wayland surface; only
+// its crossing and its empty query say that the pointer has gone. A position off the window must then
+// never be one inside it, or a revealed window never hides again.
+TEST(PointerWatchTest, APointerOffTheWindowIsNeverInsideIt) {
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>() == nullptr) {
+        GTEST_SKIP() << "X11 only";
+    }
+    QWidget window;
+    const auto x11 = X11Window::forWindow(window);
+    const QRect outer(100, 50, 300, 200);
+    struct Case {
+        const char* what;
+        PointerReport report;
+        QPoint expected;
+    } const cases[] = {
+        {"on the window", {QPoint(200, 100), false}, QPoint(200, 100)},
+        {"gone, its last place inside", {QPoint(200, 100), true}, QPoint(99, 49)},
+        {"gone, from the strip's row", {QPoint(100, 50), true}, QPoint(99, 49)},
+        {"gone, the server knowing where", {QPoint(600, 400), true}, QPoint(600, 400)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PointerWatch watch(*x11, [&] { return c.report; });
+        EXPECT_EQ(watch.position([&] { return outer; }), c.expected);
+    }
+    // Which crossings out of the outermost window take the pointer off it (Xlib's detail and mode values).
+    struct Leave {
+        const char* what;
+        PointerLeave leave;
+        bool leaves;
+    } const leaves[] = {
+        {"to the desktop or a Wayland surface", {.detail = 0, .mode = 0}, true},
+        {"to another window", {.detail = 3, .mode = 0}, true},
+        {"into the client from its frame", {.detail = 2, .mode = 0}, false},
+        {"a manager's grab to move it", {.detail = 0, .mode = 1}, false},
+        {"the grab's end", {.detail = 0, .mode = 2}, false},
+        {"dragged with a button held", {.detail = 0, .mode = 0, .buttonHeld = true}, false},
+    };
+    for (const Leave& l : leaves) {
+        EXPECT_EQ(leavesTheWindow(l.leave), l.leaves) << l.what;
     }
 }
 

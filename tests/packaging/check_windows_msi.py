@@ -6,7 +6,10 @@ InstallValidate, the upgrade rows, and the embedded streams (the cabinet's files
 
 Skips (exit status 77) when the Windows build has no package, unless $CI is set: there it fails.
 
-Usage: check_windows_msi.py MSI_FILE
+With the build's SOURCE_DATE_EPOCH file, also that the summary is dated with the build's time, not with
+the time wixl ran.
+
+Usage: check_windows_msi.py MSI_FILE [VERSION [SOURCE_DATE_EPOCH_FILE]]
 """
 
 import glob
@@ -14,6 +17,7 @@ import os
 import subprocess
 import sys
 import tempfile
+import time
 
 SKIPPED = 77
 ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "tolvane.ico")
@@ -31,7 +35,7 @@ def table(folder, name):
     return {row[next(iter(row))]: row for row in rows(folder, name)}
 
 
-def check_package(msi, version):
+def check_package(msi, version, epoch_file=None):
     failures = []
 
     def expect(condition, message):
@@ -44,8 +48,16 @@ def check_package(msi, version):
     expect("Source: 10 " in summary, "the summary's word count is not 10 (compressed, no elevation)")
 
     with tempfile.TemporaryDirectory() as folder:
+        # libmsi writes the summary's times in local time.
         subprocess.run(["msidump", "--directory", folder, "--tables", "--streams", os.path.abspath(msi)],
-                       cwd=folder, check=True, capture_output=True)
+                       cwd=folder, check=True, capture_output=True, env=dict(os.environ, TZ="UTC"))
+        if epoch_file:
+            with open(epoch_file, encoding="ascii") as f:
+                built = time.strftime("%Y/%m/%d %H:%M:%S", time.gmtime(int(f.read())))
+            summary_times = {key: row["Value"] for key, row in table(folder, "_SummaryInformation").items()
+                             if key in ("12", "13")}
+            expect(summary_times == {"12": built, "13": built},
+                   f"the summary's created and saved times are {summary_times}, not the build's {built}")
         properties = {key: row["Value"] for key, row in table(folder, "Property").items()}
         wanted = {"ALLUSERS": "2", "MSIINSTALLPERUSER": "1", "ProductVersion": version,
                   "ProductName": "0-10 Tolvane", "Manufacturer": "The Tolvane developers",
@@ -90,14 +102,14 @@ def check_package(msi, version):
     return failures
 
 
-def main(msi, version="1.0.0.0"):
+def main(msi, version="1.0.0.0", epoch_file=None):
     if not os.path.exists(msi):
         if os.environ.get("CI"):
             print(f"FAIL: no package {msi}")
             return 1
         print(f"SKIP: no package {msi}; `make build` makes it")
         return SKIPPED
-    failures = check_package(msi, version)
+    failures = check_package(msi, version, epoch_file)
     for failure in failures:
         print("FAIL:", failure)
     if not failures:

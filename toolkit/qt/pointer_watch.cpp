@@ -4,7 +4,7 @@
 
 namespace tolvane::qt {
 
-PointerWatch::PointerWatch(X11Window& window, std::function<QPoint()> read)
+PointerWatch::PointerWatch(X11Window& window, std::function<PointerReport()> read)
     : window_(window), read_(std::move(read)) {
     window_.listen(*this);
 }
@@ -13,13 +13,16 @@ PointerWatch::~PointerWatch() {
     window_.stopListening(*this);
 }
 
-QPoint PointerWatch::position() {
-    if (reading_ && ++readingsKept_ < kRecheckReadings) {
-        return *reading_;
+QPoint PointerWatch::position(const std::function<QRect()>& window) {
+    if (!reading_ || ++readingsKept_ >= kRecheckReadings) {
+        reading_ = read_();
+        readingsKept_ = 0;
     }
-    reading_ = read_();
-    readingsKept_ = 0;
-    return *reading_;
+    if (!reading_->offTheWindow) {
+        return reading_->position;
+    }
+    const QRect outer = window();
+    return outer.contains(reading_->position) ? outer.topLeft() - QPoint(1, 1) : reading_->position;
 }
 
 void PointerWatch::windowChanged(WindowChange change) {
@@ -28,8 +31,8 @@ void PointerWatch::windowChanged(WindowChange change) {
     }
 }
 
-void PointerWatch::pointerReported(QPoint position) {
-    reading_ = position;
+void PointerWatch::pointerReported(const PointerReport& report) {
+    reading_ = report;
     readingsKept_ = 0;
 }
 

@@ -11,12 +11,17 @@
 // reading in kRecheckReadings asks anyway, for reports that never reach the program (another client's
 // pointer grab takes them).
 //
+// Under XWayland the server knows the pointer only while it is over an X window: gone onto a Wayland
+// surface, it keeps the position where it left the window, inside it. The crossing out of the window and
+// the pointer query's empty child say that it has gone; the position given is then one off the window.
+//
 // X11 only: off X11 the layer asks Qt every time.
 #pragma once
 
 #include "toolkit/qt/x11_window.h"
 
 #include <QPoint>
+#include <QRect>
 #include <functional>
 #include <optional>
 
@@ -27,25 +32,27 @@ class PointerWatch final : private X11WindowListener {
     // At 200 ms a tick, a report missed is made up for within five seconds.
     static constexpr int kRecheckReadings = 25;
 
-    // read asks the X server for the pointer (Qt's global logical pixels); tests count its calls.
-    PointerWatch(X11Window& window, std::function<QPoint()> read);
+    // read asks the X server for the pointer; tests count its calls.
+    PointerWatch(X11Window& window, std::function<PointerReport()> read);
     ~PointerWatch();
     PointerWatch(const PointerWatch&) = delete;
     PointerWatch& operator=(const PointerWatch&) = delete;
 
-    // The pointer's position (Qt's global logical pixels).
-    QPoint position();
+    // The pointer's position (Qt's global logical pixels). window gives the window's outer rectangle, asked
+    // for only when the server says the pointer is on none of the program's windows: a position the server
+    // still holds inside it then gives the point just beyond its top-left corner.
+    QPoint position(const std::function<QRect()>& window);
 
-    // The position the next reading gives without asking the server, if any (for tests).
-    std::optional<QPoint> reading() const { return reading_; }
+    // The report the next reading gives without asking the server, if any (for tests).
+    std::optional<PointerReport> reading() const { return reading_; }
 
   private:
     void windowChanged(WindowChange change) override;
-    void pointerReported(QPoint position) override;
+    void pointerReported(const PointerReport& report) override;
 
     X11Window& window_;
-    std::function<QPoint()> read_;
-    std::optional<QPoint> reading_;
+    std::function<PointerReport()> read_;
+    std::optional<PointerReport> reading_;
     int readingsKept_ = 0;
 };
 

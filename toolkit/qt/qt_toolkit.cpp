@@ -19,7 +19,7 @@ QtToolkit::QtToolkit(const WindowDescription& description)
     x11_ = X11Window::forWindow(*window_);
     if (x11_) {
         placement_ = std::make_unique<X11Placement>(*x11_);
-        pointer_ = std::make_unique<PointerWatch>(*x11_, [] { return QCursor::pos(); });
+        pointer_ = std::make_unique<PointerWatch>(*x11_, [x11 = x11_.get()] { return x11->queryPointer(); });
     }
 }
 
@@ -133,7 +133,8 @@ bool QtToolkit::isLoadedWindow(WindowHandle window) const {
 
 std::int32_t QtToolkit::GetCursorPos(POINT& point) {
     const QPoint origin = screenOrigin();
-    const QPoint global = pointer_ ? pointer_->position() : QCursor::pos();
+    const QPoint global =
+        pointer_ ? pointer_->position([this] { return placement_->outerRect(); }) : QCursor::pos();
     const QPoint position = global - origin;
     point = {.x = position.x(), .y = position.y()};
     return 1;

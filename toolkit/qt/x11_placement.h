@@ -43,7 +43,7 @@ class X11Placement final : private X11WindowListener {
 
   private:
     void windowChanged(WindowChange change) override;
-    void pointerReported(QPoint) override {}
+    void pointerReported(const PointerReport&) override {}
     void measureIfStale();
     void carryOut(const PlacementCommands& commands);
     void ask(const PlacementCommand& command);

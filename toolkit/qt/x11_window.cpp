@@ -33,11 +33,46 @@ constexpr std::uint16_t kXiMotion = 6;
 constexpr std::uint16_t kXiLeave = 8;
 constexpr std::size_t kXiWindowWord = 6;
 constexpr std::size_t kXiRootXWord = 9;
+// XI_Leave's mode and detail are its 19th and 20th bytes; its button mask follows its 72-byte body (76 in
+// xcb's copy), buttons_len 32-bit words of it, the length at byte 50.
+constexpr std::size_t kXiModeByte = 18;
+constexpr std::size_t kXiDetailByte = 19;
+constexpr std::size_t kXiButtonsLengthByte = 50;
+constexpr std::size_t kXiButtonsByte = 76;
+// The pointer buttons 1 to 5 in a core event's state, and in XInput 2's mask, where bit n is button n.
+constexpr std::uint16_t kCoreButtons =
+    XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3 | XCB_BUTTON_MASK_4 | XCB_BUTTON_MASK_5;
+constexpr std::uint32_t kXiButtons = 0b111110;
+constexpr std::uint8_t kNotifyInferior = 2;
+constexpr std::uint8_t kNotifyNormal = 0;
 
 std::uint32_t word32(const xcb_generic_event_t& event, std::size_t word) {
     std::uint32_t value = 0;
     std::memcpy(&value, reinterpret_cast<const char*>(&event) + word * sizeof value, sizeof value);
     return value;
+}
+
+std::uint8_t byteAt(const xcb_generic_event_t& event, std::size_t byte) {
+    return reinterpret_cast<const std::uint8_t*>(&event)[byte];
+}
+
+// A generic event's full length: its first 32 bytes, xcb's sequence word, then length words more.
+std::size_t bytesOf(const xcb_ge_generic_event_t& event) {
+    return 36 + std::size_t{event.length} * 4;
+}
+
+PointerLeave xiLeave(const xcb_ge_generic_event_t& event) {
+    const auto& generic = reinterpret_cast<const xcb_generic_event_t&>(event);
+    std::uint16_t buttonsLength = 0;
+    std::memcpy(&buttonsLength, reinterpret_cast<const char*>(&event) + kXiButtonsLengthByte,
+                sizeof buttonsLength);
+    std::uint32_t buttons = 0;
+    if (buttonsLength > 0 && bytesOf(event) >= kXiButtonsByte + sizeof buttons) {
+        std::memcpy(&buttons, reinterpret_cast<const char*>(&event) + kXiButtonsByte, sizeof buttons);
+    }
+    return {.detail = byteAt(generic, kXiDetailByte),
+            .mode = byteAt(generic, kXiModeByte),
+            .buttonHeld = (buttons & kXiButtons) != 0};
 }
 
 int fromFixed1616(std::uint32_t value) {
@@ -67,6 +102,10 @@ int scaled(int value, double factor) {
 }
 
 } // namespace
+
+bool leavesTheWindow(const PointerLeave& leave) {
+    return leave.detail != kNotifyInferior && leave.mode == kNotifyNormal && !leave.buttonHeld;
+}
 
 std::unique_ptr<X11Window> X11Window::forWindow(QWidget& window) {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -237,19 +276,9 @@ bool X11Window::learnManager() {
 }
 
 void X11Window::keepAbove(bool mapped) {
+    keptAbove_ = true;
     if (mapped) {
-        // The manager owns a mapped window's state: asked of it, as the EWMH says (1: add).
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = id_;
-        message.type = atoms_.wmState;
-        message.data.data32[0] = 1;
-        message.data.data32[1] = atoms_.above;
-        message.data.data32[2] = atoms_.staysOnTop;
-        xcb_send_event(connection_, 0, root_,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
+        askManagerAbove();
     } else {
         // Read by the manager when the window is mapped; Qt keeps what it finds there when it maps it.
         const std::array<std::uint32_t, 2> states{atoms_.above, atoms_.staysOnTop};
@@ -257,6 +286,34 @@ void X11Window::keepAbove(bool mapped) {
                             static_cast<std::uint32_t>(states.size()), states.data());
     }
     xcb_flush(connection_);
+}
+
+void X11Window::askManagerAbove() {
+    // The manager owns a mapped window's state: asked of it, as the EWMH says (1: add).
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id_;
+    message.type = atoms_.wmState;
+    message.data.data32[0] = 1;
+    message.data.data32[1] = atoms_.above;
+    message.data.data32[2] = atoms_.staysOnTop;
+    xcb_send_event(connection_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
+
+PointerReport X11Window::queryPointer() const {
+    const Reply<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr));
+    if (!reply) {
+        return {};
+    }
+    // The root's child under the pointer: none over the desktop's background, and none under XWayland once
+    // the pointer is on a Wayland surface, whatever position the server still gives. A button held is a
+    // drag, which a compositor may take the pointer away from the X server for.
+    return {.position = toLogical(QPoint(reply->root_x, reply->root_y)),
+            .offTheWindow = reply->child == XCB_WINDOW_NONE && (reply->mask & kCoreButtons) == 0};
 }
 
 QRect X11Window::toLogical(const QRect& native) const {
@@ -305,10 +362,10 @@ void X11Window::tell(WindowChange change) {
     }
 }
 
-void X11Window::pointerAt(QPoint native) {
-    const QPoint position = toLogical(native);
+void X11Window::pointerAt(QPoint native, bool offTheWindow) {
+    const PointerReport report{.position = toLogical(native), .offTheWindow = offTheWindow};
     for (X11WindowListener* listener : listeners_) {
-        listener->pointerReported(position);
+        listener->pointerReported(report);
     }
 }
 
@@ -323,11 +380,19 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
             tell(WindowChange::Configured);
         }
         break;
-    case XCB_MAP_NOTIFY:
-        if (reinterpret_cast<const xcb_map_notify_event_t&>(event).window == id_) {
+    case XCB_MAP_NOTIFY: {
+        const auto& map = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (map.window == id_) {
+            if (keptAbove_ && map.override_redirect == 0) {
+                // A manager has taken the window on (again, after it was shown unmanaged while docked):
+                // the state it forgot when it let the window go is asked for anew.
+                askManagerAbove();
+                xcb_flush(connection_);
+            }
             tell(WindowChange::Mapped);
         }
         break;
+    }
     case XCB_UNMAP_NOTIFY:
         if (reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window == id_) {
             tell(WindowChange::Unmapped);
@@ -362,7 +427,12 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
         // Qt listens on the root window too, which hears only of crossings from and to its background.
         const auto& crossing = reinterpret_cast<const xcb_enter_notify_event_t&>(event);
         if (crossing.event == id_ || (frame_ != 0 && crossing.event == frame_)) {
-            pointerAt(QPoint(crossing.root_x, crossing.root_y));
+            const bool outermost = crossing.event == (frame_ != 0 ? frame_ : id_);
+            const bool left = (event.response_type & 0x7F) == XCB_LEAVE_NOTIFY && outermost &&
+                              leavesTheWindow({.detail = crossing.detail,
+                                               .mode = crossing.mode,
+                                               .buttonHeld = (crossing.state & kCoreButtons) != 0});
+            pointerAt(QPoint(crossing.root_x, crossing.root_y), left);
         }
         break;
     }
@@ -377,8 +447,12 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
         const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
         if (xinputOpcode_ != 0 && generic.extension == xinputOpcode_ && generic.event_type >= kXiMotion &&
             generic.event_type <= kXiLeave && word32(event, kXiWindowWord) == id_) {
+            // The frame's own crossings tell whether the pointer left a framed window.
+            const bool left =
+                generic.event_type == kXiLeave && frame_ == 0 && leavesTheWindow(xiLeave(generic));
             pointerAt(QPoint(fromFixed1616(word32(event, kXiRootXWord)),
-                             fromFixed1616(word32(event, kXiRootXWord + 1))));
+                             fromFixed1616(word32(event, kXiRootXWord + 1))),
+                      left);
         }
         break;
     }

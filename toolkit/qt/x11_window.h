@@ -36,12 +36,34 @@ enum class WindowChange : std::uint8_t {
     FrameExtents
 };
 
+// What the X server says of the pointer: where it is (Qt's global logical pixels), and whether it is on
+// none of the program's windows. Under XWayland the position is only where the server last saw the pointer
+// over an X window: a pointer gone onto a Wayland surface (another program, the shell, the desktop) keeps
+// the place it left the window at, and only the crossing and the pointer query's empty child tell.
+struct PointerReport {
+    QPoint position;
+    bool offTheWindow = false;
+};
+
+// A crossing of the pointer out of the program's outermost window (its frame while a manager frames it,
+// else the window itself), as the core and XInput 2 events give it.
+struct PointerLeave {
+    std::uint8_t detail = 0; // NotifyAncestor, NotifyVirtual, NotifyInferior, NotifyNonlinear, …
+    std::uint8_t mode = 0;   // NotifyNormal, NotifyGrab, NotifyUngrab, …
+    bool buttonHeld = false;
+};
+// Whether the pointer has left every window of the program: not into a window inside it (the client from
+// its frame), not a crossing that a grab makes (a manager taking the pointer to move the window), and not
+// with a button held, as when the user drags the window by its title bar and a compositor takes the
+// pointer from the X server meanwhile.
+bool leavesTheWindow(const PointerLeave& leave);
+
 class X11WindowListener {
   public:
     virtual void windowChanged(WindowChange change) = 0;
-    // The X server reported the pointer here (Qt's global logical pixels): crossing into or out of the
-    // window or its frame, or moving over either.
-    virtual void pointerReported(QPoint position) = 0;
+    // The X server reported the pointer: crossing into or out of the window or its frame, or moving over
+    // either.
+    virtual void pointerReported(const PointerReport& report) = 0;
 
   protected:
     ~X11WindowListener() = default;
@@ -86,8 +108,11 @@ class X11Window final : public QAbstractNativeEventFilter {
     // The 32-bit items of a window's property, or nothing when the window or the property is missing.
     std::optional<std::vector<std::uint32_t>> property32(std::uint32_t window, std::uint32_t property,
                                                          std::uint32_t type) const;
-    // Keeps the window above others: asked of the manager once mapped, a hint before.
+    // Keeps the window above others: asked of the manager once mapped, a hint before; and asked again
+    // whenever a manager takes the window on anew, since it lets the state go with a window it gives up.
     void keepAbove(bool mapped);
+    // Where the pointer is, asked of the server (a round trip).
+    PointerReport queryPointer() const;
 
     // Qt scales a top-level window's geometry about the origin of its screen by the device pixel ratio;
     // the X server's pixels are the native ones.
@@ -106,7 +131,8 @@ class X11Window final : public QAbstractNativeEventFilter {
     void findFrame();
     bool learnManager();
     void tell(WindowChange change);
-    void pointerAt(QPoint native);
+    void pointerAt(QPoint native, bool offTheWindow = false);
+    void askManagerAbove();
 
     QWidget& window_;
     xcb_connection_t* connection_;
@@ -118,6 +144,7 @@ class X11Window final : public QAbstractNativeEventFilter {
     std::uint32_t frame_ = 0; // 0: none, the window is the root's child
     std::optional<bool> moveResizeOffered_;
     std::uint32_t managerCheck_ = 0;
+    bool keptAbove_ = false;
     std::vector<X11WindowListener*> listeners_;
 };
 
