@@ -197,12 +197,20 @@ def stays(x, window, predicate, what, area=WHOLE_SCREEN):
         time.sleep(0.05)
 
 
-def dock(x, layout, window, edge, size, background, wm, selection):
-    """One scenario: hidden at the edge, revealed by the pointer, staying in view under it, hidden again."""
+def dock(x, layout, window, edge, size, background, wm, selection, take_from=None):
+    """One scenario: hidden at the edge, revealed by the pointer, staying in view under it, hidden again.
+    take_from: where the pointer brings the window into view to take it to the edge from under the pointer, as
+    a user drags it; needed under a compositor, where XWayland still holds the pointer where it last saw it,
+    and a window moved there would be told that the pointer is on it. Returns that place at this edge."""
     place, thickness, pointer = SCENARIOS[edge]
-    x.move_pointer(*AWAY)
+    if take_from:
+        x.move_pointer(*take_from)
+        wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken to the " + edge)
+    else:
+        x.move_pointer(*AWAY)
     if place:
         x.run("xdotool", "windowmove", str(window), *(str(v) for v in place(pixels_rect(x, window).width)))
+    x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     hidden = lambda r: 1 <= thickness(r) <= 4 and (edge != "top" or r.y == 0) and \
         (edge != "left" or r.x == 0) and (edge != "right" or r.x + r.width == SCREEN_WIDTH)
     strip = wait_for_state(x, window, hidden, f"hidden at the {edge} with a strip of 1 to 4 pixels")
@@ -226,7 +234,8 @@ def dock(x, layout, window, edge, size, background, wm, selection):
         x.move_pointer(*pointer(strip))
         wait_for_state(x, window, whole, f"revealed at the {edge} once more")
     x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
-    wait_for_state(x, window, hidden, f"hidden at the {edge} again with the pointer on the desktop")
+    strip = wait_for_state(x, window, hidden, f"hidden at the {edge} again with the pointer on the desktop")
+    return pointer(strip)
 
 
 def kept_above(x, window):
@@ -275,8 +284,11 @@ def test_wayland(program, layout, wm):
         # Opened at the top-left corner with the pointer away: it hides at the top, framed or not.
         wait_for_state(x, window, lambda r: 1 <= r.height <= 4 and r.y == 0, "hidden at the top once started")
         size = Rect(0, 0, layout.client_width, layout.client_height)
+        strip = None
         for edge in SCENARIOS:
-            dock(x, layout, window, edge, size, None, wm, None)
+            strip = dock(x, layout, window, edge, size, None, wm, None, take_from=strip)
+        x.move_pointer(*strip)
+        wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken back to the top-left corner")
         x.run("xdotool", "windowmove", str(window), "0", "0")
         cycles(x, window, size, wm)
 
