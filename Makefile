@@ -31,12 +31,17 @@ PACKAGE_PACKAGES := $(RUN_PACKAGES) file python3 g++-mingw-w64-x86-64-win32 binu
 # installer's test locks a folder against writing with e2fsprogs' chattr, and makes a throwaway
 # certificate to sign with, with openssl. Together they pull in some 230
 # packages (KDE Frameworks 5, GTK 3, WebKitGTK for Mutter's zenity).
+# Debian packages the Wayland docking tests need to move the compositors' own pointer: python3-gi's Gio keeps
+# Mutter's remote-desktop session on one D-Bus connection; KWin as a Wayland compositor, and the fake-input
+# protocol's XML and libwayland-client (with wayland-scanner) for the tests' own client that drives KWin's pointer.
+WAYLAND_TEST_PACKAGES := python3-gi kwin-wayland plasma-wayland-protocols libwayland-dev
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev qt6-base-private-dev \
                  xauth x11-utils x11-xserver-utils fonts-wqy-microhei \
                  openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \
                  dbus-daemon at-spi2-core python3-pyatspi \
                  desktop-file-utils appstream lintian devscripts \
-                 wine wine64 fonts-wine e2fsprogs openssl
+                 wine wine64 fonts-wine e2fsprogs openssl \
+                 $(WAYLAND_TEST_PACKAGES)
 # What `make deps` installs, and with it every target that does not name a shorter list.
 PACKAGES := $(TEST_PACKAGES)
 # Debian packages only `make fuzz` needs: clang and its libFuzzer (the release's default clang: 14 on

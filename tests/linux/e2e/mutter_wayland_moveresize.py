@@ -8,7 +8,8 @@ The Linux layer asks the window manager for the one coordinate the program wrote
 window pushed against the left or right edge creeps upwards by 8 pixels a tick instead of hiding, and one
 against the top edge away from the left creeps leftwards, since every request is another off-screen move.
 
-Usage: mutter_wayland_moveresize.py   (prints where the window is after each request)
+Usage: /usr/bin/python3 mutter_wayland_moveresize.py   (Debian's Python, for python3-gi; prints where the window is
+after each request)
 """
 
 import os

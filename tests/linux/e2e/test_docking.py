@@ -12,17 +12,24 @@ against no edge, or one the user has moved there, is left alone is the docking s
 placement's table's to show, in-process.)
 
 Managers that keep windows on the screen (Mutter, xfwm4, Openbox) refuse the off-screen move; the window is
-then shown unmanaged while hidden and handed back to the manager when it comes back.
+then shown unmanaged while hidden and handed back to the manager when it comes back. Through many hides and
+reveals it stays above every other window: each time it is back, a manager that keeps windows above others
+says so of it (_NET_WM_STATE_ABOVE).
+
+Under a Wayland compositor (Mutter, KWin), the program on its XWayland, the pointer is the compositor's (see
+wayland_session.py) and a native Wayland window is beside the program's: the pointer that leaves the
+revealed window for the Wayland window, or for the bare desktop, hides it again; and once the Wayland window
+has been clicked, and so has the focus, it does not cover the program's window.
 
 Usage: test_docking.py PROGRAM LAYOUT_TOOL [WINDOW_MANAGER]
-WINDOW_MANAGER: one of xsession.WINDOW_MANAGERS; none when left out.
+WINDOW_MANAGER: one of xsession.WINDOW_MANAGERS or wayland_session.COMPOSITORS; none when left out.
 With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step.
 """
 
 import sys
 import time
 
-from wayland_session import MutterWaylandSession
+from wayland_session import COMPOSITORS
 from window_checks import MIN_TEXT_PIXELS, VALUE_FIELDS, fill_colour, screen_point, text_pixels
 from xsession import Rect, XSession, check, main, mutter_43
 
@@ -36,10 +43,12 @@ STATE_TIMEOUT_S = 30
 # Pixels of a window manager's decoration drawn beyond the frame it reports: kwin's Breeze outlines it.
 OUTLINE = {"kwin": 1}
 # Managers that frame a window (reparent it); the tests' own onscreen_wm.py does not.
-FRAMING = {"mutter", "kwin", "xfwm4", "openbox", "mutter-wayland"}
-# Mutter as a Wayland compositor, the program on its XWayland: no screenshots there (see wayland_session.py),
-# so the top edge only, as the X server reports it.
-WAYLAND = "mutter-wayland"
+FRAMING = {"mutter", "kwin", "xfwm4", "openbox", *COMPOSITORS}
+# The Wayland compositors, the program on their XWayland: no screenshots there (see wayland_session.py), so what
+# the X server reports.
+WAYLAND = set(COMPOSITORS)
+# How many times the window is hidden and revealed at the top to show it stays above the others.
+CYCLES = 8
 # How much darker than the desktop a compositing manager's shadow beside a window may be.
 SHADOW = 40
 
@@ -135,7 +144,7 @@ def strip_drawn(x, visible, edge, background, wm):
     """A screenshot shows the window's pixels on the strip and the desktop just beyond it. A compositing
     manager (Mutter) puts the window on the screen a frame or more after the X server has moved it, so
     the screen is given the same deadline as a state."""
-    if wm == WAYLAND:
+    if wm in WAYLAND:
         return
     grow = OUTLINE.get(wm, 0)
     bottom, right = visible.y + visible.height, visible.x + visible.width
@@ -188,12 +197,20 @@ def stays(x, window, predicate, what, area=WHOLE_SCREEN):
         time.sleep(0.05)
 
 
-def dock(x, layout, window, edge, size, background, wm, selection):
-    """One scenario: hidden at the edge, revealed by the pointer, staying in view under it, hidden again."""
+def dock(x, layout, window, edge, size, background, wm, selection, take_from=None):
+    """One scenario: hidden at the edge, revealed by the pointer, staying in view under it, hidden again.
+    take_from: where the pointer brings the window into view to take it to the edge from under the pointer, as
+    a user drags it; needed under a compositor, where XWayland still holds the pointer where it last saw it,
+    and a window moved there would be told that the pointer is on it. Returns that place at this edge."""
     place, thickness, pointer = SCENARIOS[edge]
-    x.move_pointer(*AWAY)
+    if take_from:
+        x.move_pointer(*take_from)
+        wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken to the " + edge)
+    else:
+        x.move_pointer(*AWAY)
     if place:
         x.run("xdotool", "windowmove", str(window), *(str(v) for v in place(pixels_rect(x, window).width)))
+    x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     hidden = lambda r: 1 <= thickness(r) <= 4 and (edge != "top" or r.y == 0) and \
         (edge != "left" or r.x == 0) and (edge != "right" or r.x + r.width == SCREEN_WIDTH)
     strip = wait_for_state(x, window, hidden, f"hidden at the {edge} with a strip of 1 to 4 pixels")
@@ -209,24 +226,76 @@ def dock(x, layout, window, edge, size, background, wm, selection):
     if selection is not None:
         check(shown_selection(x, layout, window) == selection, "the selection changed through hiding and revealing")
 
-    x.move_pointer(*AWAY)
-    wait_for_state(x, window, hidden, f"hidden at the {edge} again")
+    if wm in WAYLAND:
+        # Onto the Wayland window, or the bare desktop, neither of which XWayland sees: the X server reports the
+        # pointer where it last saw it, on the window.
+        x.move_pointer(*x.on_wayland_window, leaving=pixels_rect(x, window))
+        wait_for_state(x, window, hidden, f"hidden at the {edge} again once the pointer went onto a Wayland window")
+        x.move_pointer(*pointer(strip))
+        wait_for_state(x, window, whole, f"revealed at the {edge} once more")
+    x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
+    strip = wait_for_state(x, window, hidden, f"hidden at the {edge} again with the pointer on the desktop")
+    return pointer(strip)
 
 
-def test_wayland(program, layout):
-    with MutterWaylandSession() as x:
-        x.move_pointer(*AWAY)
+def kept_above(x, window):
+    """Whether the window manager says it keeps the window above others, where it says so of any window."""
+    supported = x.run("xprop", "-root", "_NET_SUPPORTED")
+    return "_NET_WM_STATE_ABOVE" not in supported or "_NET_WM_STATE_ABOVE" in x.property(window, "_NET_WM_STATE")
+
+
+def cycles(x, window, size, wm):
+    """Hidden and revealed at the top CYCLES times; above the others each time it is back, in the manager's
+    word, and under a compositor also above a Wayland window that has taken the focus."""
+    hidden = lambda r: 1 <= r.height <= 4 and r.y == 0
+    whole = lambda r: r.width >= size.width - 1 and r.height >= size.height - 1
+    for cycle in range(1, CYCLES + 1):
+        x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
+        strip = wait_for_state(x, window, hidden, f"hidden at the top ({cycle} of {CYCLES})")
+        x.move_pointer(strip.x + strip.width // 2, 0)
+        wait_for_state(x, window, lambda r: whole(r) and (wm not in FRAMING or managed(x, window)),
+                       f"revealed at the top ({cycle} of {CYCLES})")
+        deadline = time.monotonic() + STATE_TIMEOUT_S
+        while not kept_above(x, window):
+            check(time.monotonic() < deadline, f"revealed ({cycle} of {CYCLES}), the window is not kept above others: "
+                  f"_NET_WM_STATE is {x.property(window, '_NET_WM_STATE')!r}")
+            time.sleep(0.05)
+    if wm not in WAYLAND:
+        return
+    # Taken across the Wayland window's left edge, clear of the screen's edges, and the Wayland window clicked
+    # beside it: the pointer moved from the window's own part onto the part the Wayland window would cover
+    # is still on it.
+    rect = pixels_rect(x, window)
+    left, bottom = x.wayland_window
+    corner = (left - rect.width // 2, bottom - 100 - rect.height // 2)
+    x.run("xdotool", "windowmove", str(window), *(str(v) for v in corner))
+    moved = wait_for_state(x, window, lambda r: r.x > 4 and r.y > 4 and whole(r), f"taken to {corner}")
+    middle = moved.y + moved.height // 2
+    x.click(*x.on_wayland_window)
+    check(x.stays_on_x((moved.x + moved.width // 4, middle), (left + moved.width // 4, middle)),
+          "a Wayland window that was clicked covers the window")
+
+
+def test_wayland(program, layout, wm):
+    with COMPOSITORS[wm]() as x:
+        x.start_wayland_window(rest=AWAY)
         x.start([program])
         window = x.find_window(layout.caption)
-        size = wait_for_state(x, window, lambda r: r.height > 100 or r.height <= 4, "shown or hidden")
-        size = pixels_rect(x, window) if size.height > 100 else None
-        dock(x, layout, window, "top", size or Rect(0, 0, layout.client_width, layout.client_height), None, WAYLAND,
-             None)
+        # Opened at the top-left corner with the pointer away: it hides at the top, framed or not.
+        wait_for_state(x, window, lambda r: 1 <= r.height <= 4 and r.y == 0, "hidden at the top once started")
+        size = Rect(0, 0, layout.client_width, layout.client_height)
+        strip = None
+        for edge in SCENARIOS:
+            strip = dock(x, layout, window, edge, size, None, wm, None, take_from=strip)
+        x.move_pointer(*strip)
+        wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken back to the top-left corner")
+        x.run("xdotool", "windowmove", str(window), "0", "0")
+        cycles(x, window, size, wm)
 
 
 def test(program, layout, wm=None):
-    if wm == WAYLAND:
-        return test_wayland(program, layout)
+    if wm in WAYLAND:
+        return test_wayland(program, layout, wm)
     with XSession() as x:
         if wm:
             x.start_window_manager(wm)
@@ -245,6 +314,7 @@ def test(program, layout, wm=None):
             selection = shown_selection(x, layout, window)
             size = pixels_rect(x, window)
 
+            cycles(x, window, size, wm)
             # ...is still shown when the window comes back from behind each edge.
             for edge in SCENARIOS:
                 dock(x, layout, window, edge, size, background, wm, selection)

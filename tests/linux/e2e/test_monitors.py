@@ -22,7 +22,8 @@ RRScreenChangeNotify and the root's ConfigureNotify, as a real unplug does.
 
 wayland: Mutter as a headless Wayland compositor with virtual monitors of its own as the table's first layout
 has them, the program on its XWayland, which reports them as RandR outputs side by side: the places on the
-second monitor, as the X server reports them (XWayland has no root image to take screenshots of).
+second monitor, as the X server reports them (XWayland has no root image to take screenshots of), the pointer
+Mutter's own (wayland_session.py).
 
 Usage: test_monitors.py PROGRAM LAYOUT_TOOL placements|changes|wayland [WINDOW_MANAGER]
 With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step.
@@ -31,7 +32,7 @@ With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step
 import re
 import sys
 
-from test_docking import (FRAMING, WAYLAND, managed, on_screen, pixels_rect, shown_selection, stays, strip_drawn,
+from test_docking import (FRAMING, managed, on_screen, pixels_rect, shown_selection, stays, strip_drawn,
                           wait_for_state, wait_painted)
 from test_screen_resize import set_screen_size
 from wayland_session import MutterWaylandSession
@@ -97,7 +98,7 @@ def try_place(x, window, desktop, place, size, background, wm):
     take_window(x, window, corner, lambda r: at_place(r) or beyond(r) or hidden(on_screen(r, m)),
                 f"{what}: at {corner}")
     away = desktop.away_from(Rect(*corner, size.width, size.height))
-    x.move_pointer(*away)
+    x.move_pointer(*away, leaving=pixels_rect(x, window))
     if edge is None:
         stays(x, window, at_place, f"{what}, the pointer away", ANYWHERE)
         x.move_pointer(*Rect(*corner, size.width, size.height).center())
@@ -121,7 +122,7 @@ def try_place(x, window, desktop, place, size, background, wm):
     x.move_pointer(*pointer_on_strip(edge, m, strip))
     wait_for_state(x, window, framed_back, f"{what}: back in view on its monitor", m)
     stays(x, window, back, f"{what}: the pointer resting on the strip's place", m)
-    x.move_pointer(*away)
+    x.move_pointer(*away, leaving=pixels_rect(x, window))
     strip = wait_for_state(x, window, hidden, f"{what}: hidden at the {edge} again", m)
     # Brought back once more, as a user does to take the window elsewhere.
     x.move_pointer(*pointer_on_strip(edge, m, strip))
@@ -245,10 +246,14 @@ def test_wayland(program, layout):
         x.move_pointer(desktop.primary.x + 200, desktop.primary.y + 200)
         x.start([program])
         window = x.find_window(layout.caption)
+        # XWayland learns of a pointer that the window appeared under only once it moves: the window may hide at
+        # the top first, and the pointer on the primary's top row brings it into view.
+        wait_for_state(x, window, lambda r: r.height > 100 or 1 <= r.height <= 4, "shown or hidden", ANYWHERE)
+        x.move_pointer(desktop.primary.x + 200, desktop.primary.y)
         size = wait_for_state(x, window, lambda r: r.height > 100 and managed(x, window), "shown", ANYWHERE)
         for place in desktop.placements:
             if desktop.monitors[place["monitor"]] is not desktop.primary:
-                try_place(x, window, desktop, place, size, None, WAYLAND)
+                try_place(x, window, desktop, place, size, None, MutterWaylandSession.name)
 
 
 if __name__ == "__main__":

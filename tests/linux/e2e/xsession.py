@@ -275,7 +275,8 @@ class XSession:
                 raise Failure(f"the window never was {what}: it is at {rect}; program said: {self.log('program')}")
             time.sleep(0.05)
 
-    def move_pointer(self, x, y):
+    def move_pointer(self, x, y, leaving=None):
+        """XTEST's pointer straight to (x, y); leaving is for a compositor's pointer (wayland_session.py)."""
         self.run("xdotool", "mousemove", str(x), str(y))
 
     def click(self, x, y):
