@@ -34,7 +34,8 @@ PACKAGE_PACKAGES := $(RUN_PACKAGES) file python3 g++-mingw-w64-x86-64-win32 binu
 # Debian packages the Wayland docking tests need to move the compositors' own pointer: python3-gi's Gio keeps
 # Mutter's remote-desktop session on one D-Bus connection; KWin as a Wayland compositor, and the fake-input
 # protocol's XML and libwayland-client (with wayland-scanner) for the tests' own client that drives KWin's pointer.
-WAYLAND_TEST_PACKAGES := python3-gi kwin-wayland plasma-wayland-protocols libwayland-dev
+# zenity is the native Wayland window beside the program (Debian 13's mutter no longer pulls it in).
+WAYLAND_TEST_PACKAGES := python3-gi kwin-wayland plasma-wayland-protocols libwayland-dev zenity
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libgmock-dev qt6-base-private-dev \
                  xauth x11-utils x11-xserver-utils fonts-wqy-microhei \
                  openbox mutter kwin-x11 kwin-style-breeze xfwm4 xwayland \

@@ -18,6 +18,9 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
         reading_ = read_();
         readingsKept_ = 0;
     }
+    if (!moved_ && window_.onXWayland()) {
+        reading_->offTheWindow = true;
+    }
     if (!reading_->offTheWindow) {
         return reading_->position;
     }
@@ -34,6 +37,7 @@ void PointerWatch::windowChanged(WindowChange change) {
 void PointerWatch::pointerReported(const PointerReport& report) {
     reading_ = report;
     readingsKept_ = 0;
+    moved_ = moved_ || report.moved;
 }
 
 } // namespace tolvane::qt

@@ -14,6 +14,10 @@
 // Under XWayland the server knows the pointer only while it is over an X window: gone onto a Wayland
 // surface, it keeps the position where it left the window, inside it. The crossing out of the window and
 // the pointer query's empty child say that it has gone; the position given is then one off the window.
+// Until the compositor first gives XWayland the pointer, the server has it at the screen's centre, or
+// where it last saw it over an X window that has gone since, and a window opening there is taken for one
+// under the pointer, crossing and all: so there the pointer is taken to be on the window only once the
+// server has reported it moving.
 //
 // X11 only: off X11 the layer asks Qt every time.
 #pragma once
@@ -54,6 +58,7 @@ class PointerWatch final : private X11WindowListener {
     std::function<PointerReport()> read_;
     std::optional<PointerReport> reading_;
     int readingsKept_ = 0;
+    bool moved_ = false; // whether the server has reported the pointer moving since the watch began
 };
 
 } // namespace tolvane::qt

@@ -138,6 +138,9 @@ X11Window::X11Window(QWidget& window, xcb_connection_t* connection)
     constexpr std::string_view kXInput = "XInputExtension";
     const auto xinputCookie =
         xcb_query_extension(connection_, static_cast<std::uint16_t>(kXInput.size()), kXInput.data());
+    constexpr std::string_view kXWayland = "XWAYLAND";
+    const auto xwaylandCookie =
+        xcb_query_extension(connection_, static_cast<std::uint16_t>(kXWayland.size()), kXWayland.data());
     const auto rootCookie = xcb_get_window_attributes(connection_, root_);
     const auto treeCookie = xcb_query_tree(connection_, id_);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -147,6 +150,13 @@ X11Window::X11Window(QWidget& window, xcb_connection_t* connection)
     const Reply<xcb_query_extension_reply_t> xinput(
         xcb_query_extension_reply(connection_, xinputCookie, nullptr));
     xinputOpcode_ = xinput && xinput->present != 0 ? xinput->major_opcode : 0;
+    const Reply<xcb_query_extension_reply_t> xwayland(
+        xcb_query_extension_reply(connection_, xwaylandCookie, nullptr));
+    // XWayland names itself by an extension of that name from 23.1 on; before, by its RandR outputs' names.
+    onXWayland_ = (xwayland && xwayland->present != 0) ||
+                  std::ranges::any_of(QGuiApplication::screens(), [](const QScreen* screen) {
+                      return screen->name().startsWith("XWAYLAND");
+                  });
     // Qt listens for the root's property changes already (its work area, its settings); should it not, the
     // mask is widened, never narrowed, as it is Qt's too.
     const Reply<xcb_get_window_attributes_reply_t> rootAttributes(
@@ -362,8 +372,8 @@ void X11Window::tell(WindowChange change) {
     }
 }
 
-void X11Window::pointerAt(QPoint native, bool offTheWindow) {
-    const PointerReport report{.position = toLogical(native), .offTheWindow = offTheWindow};
+void X11Window::pointerAt(QPoint native, bool offTheWindow, bool moved) {
+    const PointerReport report{.position = toLogical(native), .offTheWindow = offTheWindow, .moved = moved};
     for (X11WindowListener* listener : listeners_) {
         listener->pointerReported(report);
     }
@@ -432,14 +442,14 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
                               leavesTheWindow({.detail = crossing.detail,
                                                .mode = crossing.mode,
                                                .buttonHeld = (crossing.state & kCoreButtons) != 0});
-            pointerAt(QPoint(crossing.root_x, crossing.root_y), left);
+            pointerAt(QPoint(crossing.root_x, crossing.root_y), left, false);
         }
         break;
     }
     case XCB_MOTION_NOTIFY: {
         const auto& motion = reinterpret_cast<const xcb_motion_notify_event_t&>(event);
         if (motion.event == id_ || (frame_ != 0 && motion.event == frame_)) {
-            pointerAt(QPoint(motion.root_x, motion.root_y));
+            pointerAt(QPoint(motion.root_x, motion.root_y), false, true);
         }
         break;
     }
@@ -452,7 +462,7 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
                 generic.event_type == kXiLeave && frame_ == 0 && leavesTheWindow(xiLeave(generic));
             pointerAt(QPoint(fromFixed1616(word32(event, kXiRootXWord)),
                              fromFixed1616(word32(event, kXiRootXWord + 1))),
-                      left);
+                      left, generic.event_type == kXiMotion);
         }
         break;
     }

@@ -43,6 +43,7 @@ enum class WindowChange : std::uint8_t {
 struct PointerReport {
     QPoint position;
     bool offTheWindow = false;
+    bool moved = false; // reported as the pointer moved, not as a window came or went under it
 };
 
 // A crossing of the pointer out of the program's outermost window (its frame while a manager frames it,
@@ -100,6 +101,8 @@ class X11Window final : public QAbstractNativeEventFilter {
     std::uint32_t id() const { return id_; }
     std::uint32_t root() const { return root_; }
     const Atoms& atoms() const { return atoms_; }
+    // Whether the server is XWayland, a Wayland compositor's X server.
+    bool onXWayland() const { return onXWayland_; }
 
     // The window's client area, parent and frame extents, asked of the server in one round trip; nothing
     // when the window is gone.
@@ -131,7 +134,7 @@ class X11Window final : public QAbstractNativeEventFilter {
     void findFrame();
     bool learnManager();
     void tell(WindowChange change);
-    void pointerAt(QPoint native, bool offTheWindow = false);
+    void pointerAt(QPoint native, bool offTheWindow, bool moved);
     void askManagerAbove();
 
     QWidget& window_;
@@ -145,6 +148,7 @@ class X11Window final : public QAbstractNativeEventFilter {
     std::optional<bool> moveResizeOffered_;
     std::uint32_t managerCheck_ = 0;
     bool keptAbove_ = false;
+    bool onXWayland_ = false;
     std::vector<X11WindowListener*> listeners_;
 };
 
