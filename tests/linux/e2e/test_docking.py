@@ -280,8 +280,9 @@ def cycles(x, window, size, wm):
 def test_wayland(program, layout, wm):
     with COMPOSITORS[wm]() as x:
         # XWayland keeps the pointer where it last saw it over an X window, here one that goes, and the window
-        # opens over that place; the compositor's pointer is not there.
+        # opens over that place; the compositor's pointer has gone on onto the desktop.
         x.start_wayland_window(rest=OPENS_OVER)
+        x.move_pointer(*AWAY)
         x.start([program])
         window = x.find_window(layout.caption)
         # Opened at the top-left corner with the pointer away: it hides at the top, framed or not.
