@@ -17,15 +17,23 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
     if (!reading_ || ++readingsKept_ >= kRecheckReadings) {
         reading_ = read_();
         readingsKept_ = 0;
+        heard(*reading_);
     }
-    if (!moved_ && window_.onXWayland()) {
+    if (!heardElsewhere_ && window_.onXWayland()) {
         reading_->offTheWindow = true;
     }
     if (!reading_->offTheWindow) {
+        offInside_ = 0;
         return reading_->position;
     }
     const QRect outer = window();
-    return outer.contains(reading_->position) ? outer.topLeft() - QPoint(1, 1) : reading_->position;
+    if (!outer.contains(reading_->position)) {
+        offInside_ = 0;
+        return reading_->position;
+    }
+    // A compositor moving the window under a resting pointer takes the pointer from XWayland and gives it
+    // back a moment later: off the window only when a tick later it is still gone.
+    return ++offInside_ < kOffInsideReadings ? reading_->position : outer.topLeft() - QPoint(1, 1);
 }
 
 void PointerWatch::windowChanged(WindowChange change) {
@@ -37,7 +45,14 @@ void PointerWatch::windowChanged(WindowChange change) {
 void PointerWatch::pointerReported(const PointerReport& report) {
     reading_ = report;
     readingsKept_ = 0;
-    moved_ = moved_ || report.moved;
+    heard(report);
+}
+
+void PointerWatch::heard(const PointerReport& report) {
+    if (!firstHeard_) {
+        firstHeard_ = report.position;
+    }
+    heardElsewhere_ = heardElsewhere_ || report.moved || report.position != *firstHeard_;
 }
 
 } // namespace tolvane::qt

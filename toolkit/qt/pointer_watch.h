@@ -17,7 +17,9 @@
 // Until the compositor first gives XWayland the pointer, the server has it at the screen's centre, or
 // where it last saw it over an X window that has gone since, and a window opening there is taken for one
 // under the pointer, crossing and all: so there the pointer is taken to be on the window only once the
-// server has reported it moving.
+// server has had it moving, or somewhere other than where it first had it. (A compositor that gives XWayland
+// the pointer puts it where the pointer is; one resting exactly on the stale place is taken for away until
+// it moves.)
 //
 // X11 only: off X11 the layer asks Qt every time.
 #pragma once
@@ -35,6 +37,9 @@ class PointerWatch final : private X11WindowListener {
   public:
     // At 200 ms a tick, a report missed is made up for within five seconds.
     static constexpr int kRecheckReadings = 25;
+    // How many readings in a row must find the pointer gone while the server still has it inside the window
+    // before the position given is one off it.
+    static constexpr int kOffInsideReadings = 2;
 
     // read asks the X server for the pointer; tests count its calls.
     PointerWatch(X11Window& window, std::function<PointerReport()> read);
@@ -44,7 +49,8 @@ class PointerWatch final : private X11WindowListener {
 
     // The pointer's position (Qt's global logical pixels). window gives the window's outer rectangle, asked
     // for only when the server says the pointer is on none of the program's windows: a position the server
-    // still holds inside it then gives the point just beyond its top-left corner.
+    // still holds inside it then gives, from the kOffInsideReadings-th reading in a row on, the point just
+    // beyond its top-left corner.
     QPoint position(const std::function<QRect()>& window);
 
     // The report the next reading gives without asking the server, if any (for tests).
@@ -58,7 +64,10 @@ class PointerWatch final : private X11WindowListener {
     std::function<PointerReport()> read_;
     std::optional<PointerReport> reading_;
     int readingsKept_ = 0;
-    bool moved_ = false; // whether the server has reported the pointer moving since the watch began
+    void heard(const PointerReport& report);
+    std::optional<QPoint> firstHeard_; // where the server first had the pointer
+    bool heardElsewhere_ = false;      // whether it has had it moving, or elsewhere, since
+    int offInside_ = 0;                // readings in a row that found it gone, inside the window
 };
 
 } // namespace tolvane::qt
