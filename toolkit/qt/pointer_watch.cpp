@@ -19,8 +19,12 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
         readingsKept_ = 0;
         heard(*reading_);
     }
-    if (!heardElsewhere_ && window_.onXWayland()) {
-        reading_->offTheWindow = true;
+    if (window_.onXWayland()) {
+        if (!heardElsewhere_) {
+            reading_->offTheWindow = true;
+        } else if (!reportedSinceMapped_) {
+            reading_->offTheWindow = false;
+        }
     }
     if (!reading_->offTheWindow) {
         offInside_ = 0;
@@ -37,6 +41,10 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
 }
 
 void PointerWatch::windowChanged(WindowChange change) {
+    if (change == WindowChange::Unmapped || change == WindowChange::Mapped) {
+        mapped_ = change == WindowChange::Mapped;
+        reportedSinceMapped_ = false;
+    }
     if (change != WindowChange::FrameExtents && change != WindowChange::Unmapped) {
         reading_.reset();
     }
@@ -46,6 +54,7 @@ void PointerWatch::pointerReported(const PointerReport& report) {
     reading_ = report;
     readingsKept_ = 0;
     heard(report);
+    reportedSinceMapped_ = reportedSinceMapped_ || mapped_;
 }
 
 void PointerWatch::heard(const PointerReport& report) {

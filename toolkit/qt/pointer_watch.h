@@ -19,7 +19,10 @@
 // under the pointer, crossing and all: so there the pointer is taken to be on the window only once the
 // server has had it moving, or somewhere other than where it first had it. (A compositor that gives XWayland
 // the pointer puts it where the pointer is; one resting exactly on the stale place is taken for away until
-// it moves.)
+// it moves.) And the window's own unmapping and mapping again, as when it is handed back to the manager,
+// takes the pointer from XWayland until the compositor gives it back, which may take longer than a tick
+// on a busy machine: until the server reports the pointer after the window is mapped again, it is not
+// taken for gone.
 //
 // X11 only: off X11 the layer asks Qt every time.
 #pragma once
@@ -68,6 +71,8 @@ class PointerWatch final : private X11WindowListener {
     std::optional<QPoint> firstHeard_; // where the server first had the pointer
     bool heardElsewhere_ = false;      // whether it has had it moving, or elsewhere, since
     int offInside_ = 0;                // readings in a row that found it gone, inside the window
+    bool mapped_ = true;               // whether the window is mapped, as far as the watch has heard
+    bool reportedSinceMapped_ = true;  // whether the server has reported the pointer since it was mapped
 };
 
 } // namespace tolvane::qt
