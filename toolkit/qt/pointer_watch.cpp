@@ -19,14 +19,11 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
         readingsKept_ = 0;
         heard(*reading_);
     }
+    bool off = reading_->offTheWindow;
     if (window_.onXWayland()) {
-        if (!heardElsewhere_) {
-            reading_->offTheWindow = true;
-        } else if (!reportedSinceMapped_) {
-            reading_->offTheWindow = false;
-        }
+        off = !heardElsewhere_ || (off && reportedSinceMapped_);
     }
-    if (!reading_->offTheWindow) {
+    if (!off) {
         offInside_ = 0;
         return reading_->position;
     }

@@ -62,12 +62,12 @@ class PointerWatch final : private X11WindowListener {
   private:
     void windowChanged(WindowChange change) override;
     void pointerReported(const PointerReport& report) override;
+    void heard(const PointerReport& report);
 
     X11Window& window_;
     std::function<PointerReport()> read_;
     std::optional<PointerReport> reading_;
     int readingsKept_ = 0;
-    void heard(const PointerReport& report);
     std::optional<QPoint> firstHeard_; // where the server first had the pointer
     bool heardElsewhere_ = false;      // whether it has had it moving, or elsewhere, since
     int offInside_ = 0;                // readings in a row that found it gone, inside the window
