@@ -145,6 +145,9 @@ TEST(PointerWatchTest, APointerOffTheWindowIsNeverInsideIt) {
         {"gone, its last place inside", {QPoint(200, 100), true}, QPoint(99, 49)},
         {"gone, from the strip's row", {QPoint(100, 50), true}, QPoint(99, 49)},
         {"gone, the server knowing where", {QPoint(600, 400), true}, QPoint(600, 400)},
+        {"the window moved away, leaving its title bar under the pointer",
+         {.position = QPoint(200, 60), .offTheWindow = true, .leftBehind = true},
+         QPoint(200, 60)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -19,7 +19,7 @@ QPoint PointerWatch::position(const std::function<QRect()>& window) {
         readingsKept_ = 0;
         heard(*reading_);
     }
-    bool off = reading_->offTheWindow;
+    bool off = reading_->offTheWindow && !leftBehindAt_;
     if (window_.onXWayland()) {
         off = !heardElsewhere_ || (off && reportedSinceMapped_);
     }
@@ -59,6 +59,11 @@ void PointerWatch::heard(const PointerReport& report) {
         firstHeard_ = report.position;
     }
     heardElsewhere_ = heardElsewhere_ || report.moved || report.position != *firstHeard_;
+    if (report.leftBehind) {
+        leftBehindAt_ = report.position;
+    } else if (report.moved || report.position != leftBehindAt_) {
+        leftBehindAt_.reset();
+    }
 }
 
 } // namespace tolvane::qt

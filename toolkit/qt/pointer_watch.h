@@ -22,7 +22,10 @@
 // it moves.) And the window's own unmapping and mapping again, as when it is handed back to the manager,
 // takes the pointer from XWayland until the compositor gives it back, which may take longer than a tick
 // on a busy machine: until the server reports the pointer after the window is mapped again, it is not
-// taken for gone.
+// taken for gone. A compositor may draw the window's title bar itself, off the X server (KWin 6): a window
+// moved under a resting pointer so that its title bar is there, as the revealed window at the top edge is,
+// gets a crossing out at a place beyond its X windows. That place is where the pointer is, and it is taken
+// to be so until the server reports the pointer moving or elsewhere.
 //
 // X11 only: off X11 the layer asks Qt every time.
 #pragma once
@@ -68,11 +71,12 @@ class PointerWatch final : private X11WindowListener {
     std::function<PointerReport()> read_;
     std::optional<PointerReport> reading_;
     int readingsKept_ = 0;
-    std::optional<QPoint> firstHeard_; // where the server first had the pointer
-    bool heardElsewhere_ = false;      // whether it has had it moving, or elsewhere, since
-    int offInside_ = 0;                // readings in a row that found it gone, inside the window
-    bool mapped_ = true;               // whether the window is mapped, as far as the watch has heard
-    bool reportedSinceMapped_ = true;  // whether the server has reported the pointer since it was mapped
+    std::optional<QPoint> firstHeard_;   // where the server first had the pointer
+    bool heardElsewhere_ = false;        // whether it has had it moving, or elsewhere, since
+    int offInside_ = 0;                  // readings in a row that found it gone, inside the window
+    bool mapped_ = true;                 // whether the window is mapped, as far as the watch has heard
+    bool reportedSinceMapped_ = true;    // whether the server has reported the pointer since it was mapped
+    std::optional<QPoint> leftBehindAt_; // where the window moved away from under the pointer, since at rest
 };
 
 } // namespace tolvane::qt

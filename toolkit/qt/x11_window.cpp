@@ -205,13 +205,19 @@ void X11Window::findFrame() {
         window = tree->parent;
         frame_ = window;
     }
+    frameSize_ = QSize();
     if (frame_ != 0) {
-        // The pointer watch hears of the pointer on the frame, which holds the title bar. This mask is the
-        // program's own on the manager's window, and takes nothing from the manager's.
+        // The pointer watch hears of the pointer on the frame, which holds the title bar (unless the
+        // compositor draws that itself), and of the frame's size. This mask is the program's own on the
+        // manager's window, and takes nothing from the manager's.
         selectOnForeignWindow(connection_, frame_,
                               XCB_EVENT_MASK_ENTER_WINDOW | XCB_EVENT_MASK_LEAVE_WINDOW |
-                                  XCB_EVENT_MASK_POINTER_MOTION);
-        xcb_flush(connection_);
+                                  XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+        const Reply<xcb_get_geometry_reply_t> geometry(
+            xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, frame_), nullptr));
+        if (geometry) {
+            frameSize_ = QSize(geometry->width, geometry->height);
+        }
     }
 }
 
@@ -372,8 +378,11 @@ void X11Window::tell(WindowChange change) {
     }
 }
 
-void X11Window::pointerAt(QPoint native, bool offTheWindow, bool moved) {
-    const PointerReport report{.position = toLogical(native), .offTheWindow = offTheWindow, .moved = moved};
+void X11Window::pointerAt(QPoint native, bool offTheWindow, bool moved, bool leftBehind) {
+    const PointerReport report{.position = toLogical(native),
+                               .offTheWindow = offTheWindow,
+                               .moved = moved,
+                               .leftBehind = leftBehind};
     for (X11WindowListener* listener : listeners_) {
         listener->pointerReported(report);
     }
@@ -385,11 +394,16 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
     }
     const auto& event = *static_cast<const xcb_generic_event_t*>(message);
     switch (event.response_type & 0x7F) {
-    case XCB_CONFIGURE_NOTIFY:
-        if (reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == id_) {
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& configure = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (configure.window == id_) {
+            clientSize_ = QSize(configure.width, configure.height);
             tell(WindowChange::Configured);
+        } else if (frame_ != 0 && configure.window == frame_) {
+            frameSize_ = QSize(configure.width, configure.height);
         }
         break;
+    }
     case XCB_MAP_NOTIFY: {
         const auto& map = reinterpret_cast<const xcb_map_notify_event_t&>(event);
         if (map.window == id_) {
@@ -442,7 +456,11 @@ bool X11Window::nativeEventFilter(const QByteArray& eventType, void* message, qi
                               leavesTheWindow({.detail = crossing.detail,
                                                .mode = crossing.mode,
                                                .buttonHeld = (crossing.state & kCoreButtons) != 0});
-            pointerAt(QPoint(crossing.root_x, crossing.root_y), left, false);
+            // The place is relative to the window as it was when the pointer left it: a place beyond it means
+            // that the window moved, not the pointer (XWayland otherwise keeps the last place seen on it).
+            const QRect outer(QPoint(), frame_ != 0 ? frameSize_ : clientSize_);
+            pointerAt(QPoint(crossing.root_x, crossing.root_y), left, false,
+                      left && !outer.isEmpty() && !outer.contains(crossing.event_x, crossing.event_y));
         }
         break;
     }

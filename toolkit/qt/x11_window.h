@@ -17,6 +17,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -44,6 +45,9 @@ struct PointerReport {
     QPoint position;
     bool offTheWindow = false;
     bool moved = false; // reported as the pointer moved, not as a window came or went under it
+    // A crossing out of the window at a place beyond it: the window moved away from under the pointer, so
+    // the place is where the pointer is, also under XWayland, until the pointer moves.
+    bool leftBehind = false;
 };
 
 // A crossing of the pointer out of the program's outermost window (its frame while a manager frames it,
@@ -134,7 +138,7 @@ class X11Window final : public QAbstractNativeEventFilter {
     void findFrame();
     bool learnManager();
     void tell(WindowChange change);
-    void pointerAt(QPoint native, bool offTheWindow, bool moved);
+    void pointerAt(QPoint native, bool offTheWindow, bool moved, bool leftBehind = false);
     void askManagerAbove();
 
     QWidget& window_;
@@ -145,6 +149,8 @@ class X11Window final : public QAbstractNativeEventFilter {
     std::uint8_t xinputOpcode_ = 0; // XInput 2 events come as generic events of this extension
     std::uint32_t parent_ = 0;
     std::uint32_t frame_ = 0; // 0: none, the window is the root's child
+    QSize frameSize_;         // the frame's, as its last ConfigureNotify gave it
+    QSize clientSize_;        // the window's own, likewise
     std::optional<bool> moveResizeOffered_;
     std::uint32_t managerCheck_ = 0;
     bool keptAbove_ = false;

@@ -26,7 +26,6 @@ WINDOW_MANAGER: one of xsession.WINDOW_MANAGERS or wayland_session.COMPOSITORS; 
 With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step.
 """
 
-import subprocess
 import sys
 import time
 
@@ -278,26 +277,7 @@ def cycles(x, window, size, wm):
           "a Wayland window that was clicked covers the window")
 
 
-# CTest's SKIP_RETURN_CODE for the docking tests.
-SKIPPED = 77
-
-
-def kwin_6():
-    """Whether the KWin installed is KWin 6 (Debian 13), from its package, since this container refuses to run
-    the packaged binary itself."""
-    version = subprocess.run(["dpkg-query", "-W", "-f=${Version}", "kwin-wayland"], capture_output=True,
-                             text=True).stdout
-    major = version.split(":")[-1].split(".")[0]
-    return major.isdigit() and int(major) >= 6
-
-
 def test_wayland(program, layout, wm):
-    if wm == "kwin-wayland" and kwin_6():
-        # Seen on Debian 13 (KWin 6.3): revealed through its strip at the top, the window is hidden again within
-        # a second while the pointer rests on the strip. Not mended yet (docs/docking.md says what was seen).
-        print("skipped: under KWin 6 on Wayland the window does not stay revealed while the pointer rests on its "
-              "strip at the top; a known fault, not yet mended")
-        sys.exit(SKIPPED)
     with COMPOSITORS[wm]() as x:
         # XWayland keeps the pointer where it last saw it over an X window, here one that goes, and the window
         # opens over that place; the compositor's pointer has gone on onto the desktop.
