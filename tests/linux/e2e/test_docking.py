@@ -62,23 +62,31 @@ SCENARIOS = {
 }
 
 
-def managed(x, window):
+def managed(x, window, tree=None):
     """Whether a window manager holds the window in a frame of its own (its parent is not the root)."""
-    tree = x.xwininfo(window, "-tree")
+    tree = tree or x.xwininfo(window, "-tree")
     fields = dict(line.strip().split(":", 1) for line in tree.splitlines() if "window id" in line)
     return fields["Root window id"].split()[0] != fields["Parent window id"].split()[0]
 
 
 def pixels_rect(x, window):
     """The rectangle that holds the window's pixels: its client area, and the frame while it has one;
-    empty while the window is not shown (between a manager letting go of it and taking it on again)."""
-    if "IsViewable" not in x.xwininfo(window):
-        return Rect(0, 0, 0, 0)
-    client = x.geometry(window)
-    if not managed(x, window):
-        return client
-    left, right, top, bottom = x.frame_extents(window)
-    return Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
+    empty while the window is not shown (between a manager letting go of it and taking it on again). Read
+    whole between two readings of the window that agree, never half before a manager takes the window on and
+    half after."""
+    info = x.xwininfo(window, "-tree", "-stats")
+    while True:
+        if "IsViewable" not in info:
+            rect = Rect(0, 0, 0, 0)
+        else:
+            fields = dict(line.strip().partition(":")[::2] for line in info.splitlines())
+            client = Rect(*(int(fields[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width",
+                                                     "Height")))
+            left, right, top, bottom = x.frame_extents(window) if managed(x, window, info) else (0, 0, 0, 0)
+            rect = Rect(client.x - left, client.y - top, client.width + left + right, client.height + top + bottom)
+        if (again := x.xwininfo(window, "-tree", "-stats")) == info:
+            return rect
+        info = again
 
 
 WHOLE_SCREEN = Rect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)
