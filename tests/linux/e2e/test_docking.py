@@ -218,7 +218,7 @@ def dock(x, layout, window, edge, size, background, wm, selection, take_from=Non
     else:
         x.move_pointer(*AWAY)
     if place:
-        x.run("xdotool", "windowmove", str(window), *(str(v) for v in place(pixels_rect(x, window).width)))
+        x.move_window(window, *place(pixels_rect(x, window).width))
     x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     hidden = lambda r: 1 <= thickness(r) <= 4 and (edge != "top" or r.y == 0) and \
         (edge != "left" or r.x == 0) and (edge != "right" or r.x + r.width == SCREEN_WIDTH)
@@ -277,7 +277,7 @@ def cycles(x, window, size, wm):
     rect = pixels_rect(x, window)
     left, bottom = x.wayland_window
     corner = (left - rect.width // 2, bottom - 100 - rect.height // 2)
-    x.run("xdotool", "windowmove", str(window), *(str(v) for v in corner))
+    x.move_window(window, *corner)
     moved = wait_for_state(x, window, lambda r: r.x > 4 and r.y > 4 and whole(r), f"taken to {corner}")
     middle = moved.y + moved.height // 2
     x.click(*x.on_wayland_window)
@@ -301,7 +301,7 @@ def test_wayland(program, layout, wm):
             strip = dock(x, layout, window, edge, size, None, wm, None, take_from=strip)
         x.move_pointer(*strip)
         wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken back to the top-left corner")
-        x.run("xdotool", "windowmove", str(window), "0", "0")
+        x.move_window(window, 0, 0)
         cycles(x, window, size, wm)
 
 

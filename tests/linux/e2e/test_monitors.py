@@ -79,7 +79,7 @@ def take_window(x, window, corner, arrived, what):
     """Takes the window in view from under the pointer, as a user drags it, and waits for it to arrive (or hide
     there): the pointer is moved away only then, so that no tick's write crosses the move on its way to a
     window manager."""
-    x.run("xdotool", "windowmove", str(window), *(str(v) for v in corner))
+    x.move_window(window, *corner)
     wait_for_state(x, window, arrived, what, ANYWHERE)
 
 

@@ -33,6 +33,7 @@ BTN_LEFT = 272
 # to put it at this corner by a window rule; its size is zenity's own (some 700 by 450 pixels).
 WAYLAND_WINDOW = (340, 312)
 FIND_STEP = 8  # pixels between the points where the Wayland window's edges are looked for
+RESEND_POLLS = 10  # looks at a window taken elsewhere before the move is sent again (MutterWaylandSession)
 
 
 def _in_band(rect, x, y):
@@ -172,6 +173,21 @@ class MutterWaylandSession(WaylandSession):
         self._remote = self._call("/org/gnome/Mutter/RemoteDesktop", "org.gnome.Mutter.RemoteDesktop",
                                   "CreateSession", None).unpack()[0]
         self._call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "Start", None)
+
+    def move_window(self, window, left, top):
+        """The move sent again, as a user drags the window again, until the window has moved or is there: busy,
+        Mutter 43 drops a move asked just after it has framed a window (traced with the program's writes
+        printed: the program asks nothing, and no ConfigureNotify follows)."""
+        place = lambda rect: (rect.x, rect.y, rect.width, rect.height)  # noqa: E731
+        before = place(self.geometry(window))
+        deadline = time.monotonic() + STATE_TIMEOUT_S
+        while time.monotonic() < deadline:
+            super().move_window(window, left, top)
+            for _ in range(RESEND_POLLS):
+                outer = self.outer_rect(window)
+                if place(self.geometry(window)) != before or (outer.x, outer.y) == (left, top):
+                    return
+                time.sleep(0.05)
 
     def _call(self, path, interface, method, arguments):
         from gi.repository import Gio

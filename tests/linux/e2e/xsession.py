@@ -279,6 +279,10 @@ class XSession:
         """XTEST's pointer straight to (x, y); leaving is for a compositor's pointer (wayland_session.py)."""
         self.run("xdotool", "mousemove", str(x), str(y))
 
+    def move_window(self, window, left, top):
+        """The window taken to (left, top), as a user drags it there (xdotool's move, which a manager carries out)."""
+        self.run("xdotool", "windowmove", str(window), str(left), str(top))
+
     def click(self, x, y):
         """A real press and release of the left button at a screen point."""
         self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
