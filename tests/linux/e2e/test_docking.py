@@ -99,6 +99,11 @@ def on_screen(rect, area=WHOLE_SCREEN):
     return Rect(x0, y0, max(x1 - x0, 0), max(y1 - y0, 0))
 
 
+def shows(x, window, predicate, area=WHOLE_SCREEN):
+    """Whether the window shows a state now, as wait_for_state looks for one: for a move's arrival."""
+    return lambda: predicate(on_screen(pixels_rect(x, window), area))
+
+
 def wait_for_state(x, window, predicate, what, area=WHOLE_SCREEN):
     deadline = time.monotonic() + STATE_TIMEOUT_S
     while True:
@@ -218,7 +223,10 @@ def dock(x, layout, window, edge, size, background, wm, selection, take_from=Non
     else:
         x.move_pointer(*AWAY)
     if place:
-        x.move_window(window, *place(pixels_rect(x, window).width))
+        target = place(pixels_rect(x, window).width)
+        # There, or hidden at that edge there.
+        there = lambda r: r.y == target[1] and (r.x == 0 if edge == "left" else r.x + r.width == SCREEN_WIDTH)
+        x.move_window(window, *target, shows(x, window, there))
     x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     hidden = lambda r: 1 <= thickness(r) <= 4 and (edge != "top" or r.y == 0) and \
         (edge != "left" or r.x == 0) and (edge != "right" or r.x + r.width == SCREEN_WIDTH)
@@ -277,8 +285,9 @@ def cycles(x, window, size, wm):
     rect = pixels_rect(x, window)
     left, bottom = x.wayland_window
     corner = (left - rect.width // 2, bottom - 100 - rect.height // 2)
-    x.move_window(window, *corner)
-    moved = wait_for_state(x, window, lambda r: r.x > 4 and r.y > 4 and whole(r), f"taken to {corner}")
+    taken = lambda r: r.x > 4 and r.y > 4 and whole(r)
+    x.move_window(window, *corner, shows(x, window, taken))
+    moved = wait_for_state(x, window, taken, f"taken to {corner}")
     middle = moved.y + moved.height // 2
     x.click(*x.on_wayland_window)
     check(x.stays_on_x((moved.x + moved.width // 4, middle), (left + moved.width // 4, middle)),
@@ -301,7 +310,7 @@ def test_wayland(program, layout, wm):
             strip = dock(x, layout, window, edge, size, None, wm, None, take_from=strip)
         x.move_pointer(*strip)
         wait_for_state(x, window, lambda r: r.height > 100, "in view to be taken back to the top-left corner")
-        x.move_window(window, 0, 0)
+        x.move_window(window, 0, 0, shows(x, window, lambda r: (r.x, r.y) == (0, 0)))  # or hidden there
         cycles(x, window, size, wm)
 
 

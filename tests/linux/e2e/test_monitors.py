@@ -32,7 +32,7 @@ With $TOLVANE_SCREENSHOTS set to a folder, the screen is kept there at each step
 import re
 import sys
 
-from test_docking import (FRAMING, managed, on_screen, pixels_rect, shown_selection, stays, strip_drawn,
+from test_docking import (FRAMING, managed, on_screen, pixels_rect, shown_selection, shows, stays, strip_drawn,
                           wait_for_state, wait_painted)
 from test_screen_resize import set_screen_size
 from wayland_session import MutterWaylandSession
@@ -79,7 +79,7 @@ def take_window(x, window, corner, arrived, what):
     """Takes the window in view from under the pointer, as a user drags it, and waits for it to arrive (or hide
     there): the pointer is moved away only then, so that no tick's write crosses the move on its way to a
     window manager."""
-    x.move_window(window, *corner)
+    x.move_window(window, *corner, shows(x, window, arrived, ANYWHERE))
     wait_for_state(x, window, arrived, what, ANYWHERE)
 
 

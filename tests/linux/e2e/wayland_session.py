@@ -174,20 +174,19 @@ class MutterWaylandSession(WaylandSession):
                                   "CreateSession", None).unpack()[0]
         self._call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "Start", None)
 
-    def move_window(self, window, left, top):
-        """The move sent again, as a user drags the window again, until the window has moved or is there: busy,
-        Mutter 43 drops a move asked just after it has framed a window (traced with the program's writes
-        printed: the program asks nothing, and no ConfigureNotify follows)."""
-        place = lambda rect: (rect.x, rect.y, rect.width, rect.height)  # noqa: E731
-        before = place(self.geometry(window))
+    def move_window(self, window, left, top, arrived=None):
+        """The move sent again, as a user drags the window again, until arrived() says it is there: busy, Mutter
+        43 drops a move asked just after it has framed a window (traced with the program's writes printed: the
+        program asks nothing, and no ConfigureNotify follows)."""
         deadline = time.monotonic() + STATE_TIMEOUT_S
-        while time.monotonic() < deadline:
+        while True:
             super().move_window(window, left, top)
             for _ in range(RESEND_POLLS):
-                outer = self.outer_rect(window)
-                if place(self.geometry(window)) != before or (outer.x, outer.y) == (left, top):
+                if arrived is None or arrived():
                     return
                 time.sleep(0.05)
+            if time.monotonic() > deadline:
+                return  # the caller's wait says what the window did
 
     def _call(self, path, interface, method, arguments):
         from gi.repository import Gio

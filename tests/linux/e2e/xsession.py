@@ -279,8 +279,9 @@ class XSession:
         """XTEST's pointer straight to (x, y); leaving is for a compositor's pointer (wayland_session.py)."""
         self.run("xdotool", "mousemove", str(x), str(y))
 
-    def move_window(self, window, left, top):
-        """The window taken to (left, top), as a user drags it there (xdotool's move, which a manager carries out)."""
+    def move_window(self, window, left, top, arrived=None):
+        """The window taken to (left, top), as a user drags it there (xdotool's move, which a manager carries out);
+        arrived() tells a session that may have to send it again (wayland_session.py) that it is there."""
         self.run("xdotool", "windowmove", str(window), str(left), str(top))
 
     def click(self, x, y):
