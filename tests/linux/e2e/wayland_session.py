@@ -33,6 +33,7 @@ BTN_LEFT = 272
 # to put it at this corner by a window rule; its size is zenity's own (some 700 by 450 pixels).
 WAYLAND_WINDOW = (340, 312)
 FIND_STEP = 8  # pixels between the points where the Wayland window's edges are looked for
+X11_SOCKETS = "/tmp/.X11-unix"
 RESEND_POLLS = 10  # looks at a window taken elsewhere before the move is sent again (MutterWaylandSession)
 
 
@@ -54,6 +55,11 @@ class WaylandSession(XSession):
     def _start_xvfb(self):
         self.env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "DISPLAY")}
         self.start_session_bus()
+        # What systemd-tmpfiles makes at boot (tmpfiles.d/x11.conf) and a container without it lacks until an X
+        # server makes it: Mutter would make it itself under the umask, 0755, and then refuse it as not writable.
+        os.makedirs(X11_SOCKETS, exist_ok=True)
+        if os.stat(X11_SOCKETS).st_uid == os.getuid():
+            os.chmod(X11_SOCKETS, 0o1777)
         self._start_compositor()
         self.park_pointer()
 
