@@ -224,8 +224,9 @@ def dock(x, layout, window, edge, size, background, wm, selection, take_from=Non
         x.move_pointer(*AWAY)
     if place:
         target = place(pixels_rect(x, window).width)
-        # There, or hidden at that edge there.
-        there = lambda r: r.y == target[1] and (r.x == 0 if edge == "left" else r.x + r.width == SCREEN_WIDTH)
+        # There, or hidden at that edge there: hidden, it shows its client alone, below its frame's top.
+        tops = (target[1], target[1] + x.frame_extents(window)[2])
+        there = lambda r: r.y in tops and (r.x == 0 if edge == "left" else r.x + r.width == SCREEN_WIDTH)
         x.move_window(window, *target, shows(x, window, there))
     x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     hidden = lambda r: 1 <= thickness(r) <= 4 and (edge != "top" or r.y == 0) and \
