@@ -180,18 +180,6 @@ class MutterWaylandSession(WaylandSession):
                                   "CreateSession", None).unpack()[0]
         self._call(self._remote, "org.gnome.Mutter.RemoteDesktop.Session", "Start", None)
 
-    def move_pointer(self, x, y, leaving=None):
-        """Leaving a window, the pointer first moves on it until XWayland follows it there, as a hand that has
-        seen the window: Mutter shows a window it has just framed a moment after mapping it, and a pointer that
-        leaves before then never reaches XWayland, which goes on holding it on the window (traced: not one
-        crossing or motion for the whole way)."""
-        px, py = self.pointer
-        if leaving and leaving.contains(px, py):
-            near = (px + (1 if px + 1 < WIDTH * self.monitors else -1), py)
-            nudge = lambda: (WaylandSession.move_pointer(self, px, py), WaylandSession.move_pointer(self, *near))
-            self.wait_x_pointer(lambda p: p[:2] == near and p[2] != 0, f"on the window at {near}", nudge)
-        super().move_pointer(x, y, leaving)
-
     def move_window(self, window, left, top, arrived=None):
         """The move sent again, as a user drags the window again, until arrived() says it is there: busy, Mutter
         43 now and then left a move asked just after it had framed the window undone (traced with the program's
