@@ -202,6 +202,13 @@ def shown_selection(x, layout, window):
     return fills, texts
 
 
+def seen(x, window, predicate, what):
+    """Under a compositor, the pointer rests on the revealed window before it leaves, as the hand of a user who
+    has seen it does: the compositor shows a window it has just framed a moment after the map, and a pointer
+    gone before then never reaches XWayland, which goes on naming the window (see docs/docking.md)."""
+    stays(x, window, predicate, what + ", the pointer resting on it")
+
+
 def stays(x, window, predicate, what, area=WHOLE_SCREEN):
     """The window keeps a state over several ticks; each sample must show it."""
     deadline = time.monotonic() + STAYS_PUT_S
@@ -251,6 +258,7 @@ def dock(x, layout, window, edge, size, background, wm, selection, take_from=Non
         wait_for_state(x, window, hidden, f"hidden at the {edge} again once the pointer went onto a Wayland window")
         x.move_pointer(*pointer(strip))
         wait_for_state(x, window, whole, f"revealed at the {edge} once more")
+        seen(x, window, whole, f"revealed at the {edge} once more")
     x.move_pointer(*AWAY, leaving=pixels_rect(x, window))
     strip = wait_for_state(x, window, hidden, f"hidden at the {edge} again with the pointer on the desktop")
     return pointer(strip)
@@ -278,6 +286,8 @@ def cycles(x, window, size, wm):
             check(time.monotonic() < deadline, f"revealed ({cycle} of {CYCLES}), the window is not kept above others: "
                   f"_NET_WM_STATE is {x.property(window, '_NET_WM_STATE')!r}")
             time.sleep(0.05)
+        if wm in WAYLAND:
+            seen(x, window, whole, f"revealed at the top ({cycle} of {CYCLES})")
     if wm not in WAYLAND:
         return
     # Taken across the Wayland window's left edge, clear of the screen's edges, and the Wayland window clicked
