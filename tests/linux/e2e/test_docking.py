@@ -254,7 +254,8 @@ def dock(x, layout, window, edge, size, background, wm, selection, take_from=Non
     if wm in WAYLAND:
         # Onto the Wayland window, or the bare desktop, neither of which XWayland sees: the X server reports the
         # pointer where it last saw it, on the window.
-        x.move_pointer(*x.on_wayland_window, leaving=pixels_rect(x, window))
+        revealed = pixels_rect(x, window)
+        x.move_pointer(*x.on_wayland_window_beside(revealed), leaving=revealed)
         wait_for_state(x, window, hidden, f"hidden at the {edge} again once the pointer went onto a Wayland window")
         x.move_pointer(*pointer(strip))
         wait_for_state(x, window, whole, f"revealed at the {edge} once more")

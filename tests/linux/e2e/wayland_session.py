@@ -37,9 +37,12 @@ X11_SOCKETS = "/tmp/.X11-unix"
 RESEND_POLLS = 10  # looks at a window taken elsewhere before the move is sent again (MutterWaylandSession)
 
 
+def _grown(rect):
+    return Rect(rect.x - BORDER, rect.y - BORDER, rect.width + 2 * BORDER, rect.height + 2 * BORDER)
+
+
 def _in_band(rect, x, y):
-    grown = Rect(rect.x - BORDER, rect.y - BORDER, rect.width + 2 * BORDER, rect.height + 2 * BORDER)
-    return grown.contains(x, y) and not rect.contains(x, y)
+    return _grown(rect).contains(x, y) and not rect.contains(x, y)
 
 
 class WaylandSession(XSession):
@@ -115,6 +118,16 @@ class WaylandSession(XSession):
         self.run("xdotool", "windowkill", str(beneath))
         self.wayland_window = (left, bottom)
         self.on_wayland_window = (left + 300, bottom - 150)
+
+    def on_wayland_window_beside(self, rect):
+        """A point on the Wayland window that the X window at rect, kept above it, leaves free with its band of
+        BORDER pixels: on_wayland_window, or one near the Wayland window's left edge (the window docked at the
+        right edge covers on_wayland_window where the Wayland window lies further right, as under Mutter 48)."""
+        left, bottom = self.wayland_window
+        point = next((p for p in (self.on_wayland_window, (left + 40, bottom - 150)) if not _grown(rect).contains(*p)),
+                     None)
+        check(point is not None, f"no point of the Wayland window at x {left} is clear of the window at {rect}")
+        return point
 
     def _first_off_x(self, points, axis):
         """The coordinate axis (0: x, 1: y) of the first of the points where XWayland loses the pointer moved along
